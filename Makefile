@@ -1,0 +1,26 @@
+# Thin wrapper over CMake. `make` builds build/zek, `make test` builds and runs every test,
+# `make sanitize` does the same in build-san/ with AddressSanitizer and UBSan.
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+JOBS ?= 2
+
+.PHONY: all build test sanitize bench clean
+
+all: build
+
+build:
+	@test -f build/CMakeCache.txt || cmake -S . -B build -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j $(JOBS)
+
+test: build
+	cd build && ctest --output-on-failure
+
+sanitize:
+	@test -f build-san/CMakeCache.txt || cmake -S . -B build-san -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=ON
+	cmake --build build-san -j $(JOBS)
+	cd build-san && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure
+
+bench: build
+	bench/run.sh
+
+clean:
+	rm -rf build build-san

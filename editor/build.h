@@ -1,0 +1,39 @@
+// Objects and structure builders: views, record lines and their fields, the record template,
+// and typing into records and mathematics lines.
+#pragma once
+
+namespace zek {
+
+constexpr int MAXFIELDS = 100;
+
+// Field of the cursor, set by findfield and fieldlen.
+extern int fieldnum;
+extern long recptr;
+extern int fieldsiz;
+
+// The record template, per field number 1..100.
+extern int frow[MAXFIELDS + 1];
+extern int fcol[MAXFIELDS + 1];
+extern int maxfieldlen[MAXFIELDS + 1];
+extern char ftype[MAXFIELDS + 1];
+extern int numfields;
+extern char* tempbufptr;
+extern char* mrgbufptr;
+
+void initbuild();
+void makeobject();
+void makerec();
+void makegraph();
+void objset();
+void setspecs();
+int writetemplate(int wron);
+void findfield();
+void fieldlen();
+void bldrec();
+void xbldrec();
+void bldmath();
+void recmath();
+void instabrow();
+void instabcol();
+
+}  // namespace zek

@@ -1,0 +1,12 @@
+// The registers and the key operations that count and show values.
+#include "editor/compute.h"
+
+namespace zek {
+
+void compute0() {}
+void reginc() {}
+void regclear() {}
+void regdis() {}
+void regshow() {}
+
+}  // namespace zek

@@ -1,0 +1,421 @@
+// The corefiles, the line lists, the physical list and the collector that compacts the array.
+#include "editor/corutils.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <unordered_set>
+
+#include "editor/build.h"
+#include "editor/cursors.h"
+#include "editor/editor.h"
+#include "editor/getparam.h"
+#include "editor/graphics.h"
+#include "editor/linutils.h"
+#include "editor/prcmnd.h"
+#include "editor/scrin.h"
+#include "editor/scrout.h"
+#include "editor/stars.h"
+#include "editor/tabs.h"
+#include "editor/terminal_xq.h"
+
+namespace zek {
+
+unsigned char textbase[TEXTSIZE];
+long avail = 0;
+long hiaddr = HIADDR;
+int full = 0;
+LINE* reserve = nullptr;
+LINE firstphys;
+LINE* lastphys = &firstphys;
+COREFILE core[NUMCORE];
+int corenum = 1;
+int redisplay = 0;
+
+static bool storeready = false;
+
+// A header that cannot be allocated at all leaves nothing sensible to do: the reserve exists
+// precisely so that this is never reached in practice.
+static LINE* newheader() {
+    LINE* l = new (std::nothrow) LINE;
+    return l;
+}
+
+LINE* allochdr() {
+    LINE* l = reserve;
+    if (l == nullptr) {
+        l = newheader();
+        if (l == nullptr) {
+            fputs("zek: out of memory for line headers\n", stderr);
+            std::exit(1);
+        }
+    }
+    *l = LINE();
+    reserve = newheader();
+    return l;
+}
+
+// Frees every header of a previous run of the store, so that start-up can be repeated in
+// process (the tests do so).
+static void releasestore() {
+    std::unordered_set<LINE*> all;
+    for (LINE* l = firstphys.nextphys; l != nullptr; l = l->nextphys) all.insert(l);
+    for (auto& c : core) {
+        if (c.header == nullptr) continue;
+        all.insert(c.header);
+        for (LINE* l = c.header->down; l != nullptr && l != c.header; l = l->down) all.insert(l);
+    }
+    if (reserve != nullptr) all.insert(reserve);
+    for (LINE* l : all) delete l;
+    reserve = nullptr;
+    firstphys = LINE();
+    lastphys = &firstphys;
+}
+
+void initfile() {
+    COREFILE& c = cur();
+    clrstars();
+    c.header->up = c.header->down = c.header;
+    c.lnptr = c.header;
+    c.curcol = c.curline = 1;
+    c.lncount = 0;
+    c.charcount = 0;
+    c.filname[0] = 0;
+    c.edited = 0;
+    c.curflag = 1;
+    c.cstarA = c.cstarB = 0;
+    c.cnextstar = 'A';
+    c.cstarcount = 0;
+}
+
+void initcore() {
+    if (storeready) releasestore();
+    storeready = true;
+    avail = 0;
+    hiaddr = HIADDR;
+    full = 0;
+    reserve = newheader();
+    for (int n = 0; n < NUMCORE; n++) {
+        corenum = n;
+        core[n] = COREFILE();
+        core[n].header = allochdr();
+        core[n].viewtype = 0;
+        initfile();
+        allocln(OBJ_EMPTY, 0);
+        core[n].disln = core[n].lnptr;
+    }
+    corenum = 1;
+    redisplay = 0;
+}
+
+LINE* allocln(int object, int length) {
+    COREFILE& c = cur();
+    LINE* l = allochdr();
+    l->object = object;
+    l->length = length;
+    l->index = avail;
+    l->up = c.lnptr;
+    l->down = c.lnptr->down;
+    c.lnptr->down->up = l;
+    c.lnptr->down = l;
+    c.lncount += 1;
+    c.charcount += length;
+    avail += length;
+    c.lnptr = l;
+    return l;
+}
+
+void linkphys() {
+    LINE* l = cur().lnptr;
+    l->nextphys = nullptr;
+    l->linked = true;
+    lastphys->nextphys = l;
+    lastphys = l;
+}
+
+static bool ownschars(const LINE* l) { return l->linked && l->object != OBJ_PICTURE; }
+
+static void freechars(const LINE* l) {
+    if (!ownschars(l)) return;
+    memset(textbase + l->index, FREEPOS, static_cast<size_t>(l->length));
+}
+
+void removeline() {
+    COREFILE& c = cur();
+    LINE* l = c.lnptr;
+    if (l == c.header) return;
+    delstar();
+    l->up->down = l->down;
+    l->down->up = l->up;
+    freechars(l);
+    if (l->object == OBJ_PICTURE) freepic(l);
+    c.charcount -= l->length;
+    c.lncount -= 1;
+    // The header may be freed at once, so no pointer of the corefile is left on it: the cursor
+    // line and the window top move to the line that followed.
+    LINE* next = l->down;
+    if (c.disln == l) c.disln = (next != c.header) ? next : l->up;
+    c.lnptr = next;
+    if (!l->linked) {
+        delete l;
+    } else {
+        l->object = OBJ_DEAD;
+    }
+}
+
+void shiftline() {
+    COREFILE& c = cur();
+    LINE* old = c.lnptr;
+    if (avail + old->length > TEXTSIZE) return;  // no room left even in the margin
+    LINE* l = allochdr();
+    l->object = old->object;
+    l->length = old->length;
+    l->index = avail;
+    l->up = old->up;
+    l->down = old->down;
+    old->up->down = l;
+    old->down->up = l;
+    if (ownschars(old)) {
+        memcpy(textbase + avail, textbase + old->index, static_cast<size_t>(old->length));
+        memset(textbase + old->index, FREEPOS, static_cast<size_t>(old->length));
+    }
+    avail += old->length;
+    c.lnptr = l;
+    linkphys();
+    if (c.disln == old) c.disln = l;
+    if (c.starA == old) c.starA = l;
+    if (c.starB == old) c.starB = l;
+    if (old->linked) {
+        old->object = OBJ_DEAD;
+    } else {
+        delete old;
+    }
+}
+
+void removefile() {
+    COREFILE& c = cur();
+    LINE* l = c.header->down;
+    while (l != c.header) {
+        LINE* next = l->down;
+        if (l->object == OBJ_PICTURE) freepic(l);
+        freechars(l);
+        if (!l->linked) {
+            delete l;
+        } else {
+            l->object = OBJ_DEAD;
+        }
+        l = next;
+    }
+    c.header->up = c.header->down = c.header;
+    c.lnptr = c.header;
+    c.disln = c.header;
+}
+
+void clrfile() {
+    removefile();
+    initfile();
+    garbage();
+    allocln(OBJ_EMPTY, 0);
+    makeobject();
+    wrwholescreen();
+}
+
+void wrwholescreen() {
+    COREFILE& c = cur();
+    c.lnptr = c.header->down;
+    c.curcol = 1;
+    c.curline = 1;
+    c.disln = c.lnptr;
+    if (c.lnptr->object == OBJ_PICTURE) c.curflag = 2;
+    redisplay = 1;
+}
+
+void garbage() {
+    int saved = corenum;
+    for (int n = 0; n < NUMCORE; n++) {
+        corenum = n;
+        detrfile();
+    }
+    corenum = saved;
+
+    avail = 0;
+    LINE* q = &firstphys;
+    LINE* l = firstphys.nextphys;
+    while (l != nullptr) {
+        LINE* next = l->nextphys;
+        if (l->object == OBJ_DEAD) {
+            q->nextphys = next;
+            if (lastphys == l) lastphys = q;
+            delete l;
+        } else {
+            if (l->index != avail && ownschars(l)) {
+                // Ascending copy: the target never lies above the source.
+                memmove(textbase + avail, textbase + l->index, static_cast<size_t>(l->length));
+            }
+            l->index = avail;
+            avail += ownschars(l) ? l->length : 0;
+            q = l;
+        }
+        l = next;
+    }
+    if (reserve == nullptr) reserve = newheader();
+    full = (avail > hiaddr || reserve == nullptr) ? 1 : 0;
+}
+
+void collectifneeded() {
+    if ((avail > hiaddr || reserve == nullptr) && !full) garbage();
+}
+
+int distance(LINE* l1, LINE* l2) {
+    int n = 0;
+    for (LINE* l = l1; l != l2; l = l->down) {
+        n++;
+        if (n > 100000000) break;  // a broken list must not hang the editor
+    }
+    return n;
+}
+
+int inadequate(int ln, long ch) {
+    if (avail + ch > hiaddr) return 1;
+    if (ln > 0) {
+        void* trial = std::malloc(static_cast<size_t>(ln) * 38);
+        if (trial == nullptr) return 1;
+        std::free(trial);
+    }
+    return 0;
+}
+
+void insline() {
+    COREFILE& c = cur();
+    allocln(OBJ_EMPTY, 0);
+    makeobject();
+    c.edited = 1;
+    redisplay = 6;
+    mwd();
+}
+
+void nuline() {
+    COREFILE& c = cur();
+    insline();
+    int obj = c.lnptr->object;
+    if (obj == OBJ_RECORD || obj == OBJ_PICTURE) {
+        c.curcol = 1;
+    } else if (obj == OBJ_EMPTY) {
+        c.curcol = lmargin;
+    }
+    c.curflag = 1;
+}
+
+void advfile(int relative) {
+    COREFILE& c = cur();
+    int n = param[1];
+    int col = param[2];
+    LINE* l = relative ? c.lnptr : c.header;
+    if (n != 0) {
+        if (n > 0) {
+            for (int i = 0; i < n && l->down != c.header; i++) l = l->down;
+        } else {
+            for (int i = 0; i < -n && l->up != c.header; i++) l = l->up;
+        }
+        if (l == c.header) l = c.header->down;  // an empty list cannot happen; stay on a line
+        c.lnptr = l;
+        c.disln = l;
+        redisplay = 1;
+    }
+    if (relative) {
+        c.curcol += col;
+    } else {
+        c.curcol = col < 1 ? col + c.lnptr->length + 1 : col;
+    }
+    if (c.curcol < 1) c.curcol = 1;
+}
+
+void positn() { advfile(0); }
+void advance() { advfile(1); }
+
+void nmeset() {
+    COREFILE& c = cur();
+    snprintf(c.filname, sizeof c.filname, "%s", curfile);
+}
+
+void goodbye() {
+    int saved = corenum;
+    overflg = 1;
+    for (int n = 0; n < NUMCORE && overflg == 1; n++) {
+        if (!core[n].edited) continue;
+        char msg[80];
+        snprintf(msg, sizeof msg, "WARNING: corefile %d not saved. <del> aborts", n);
+        if (diserr(msg) == 2) overflg = 0;
+    }
+    if (overflg == 1) mode = 1;
+    corenum = saved;
+}
+
+void inmode() {
+    mode = (mode == 2) ? 1 : 2;
+    prmptpar(mode);
+}
+
+void uclcsw() { transb = transb ? 0 : 1; }
+
+void elidexp() {}
+void expcore() {}
+void homecur() {}
+
+void showcore(FILE* out) {
+    for (int n = 0; n <= 18; n++) {
+        const COREFILE& c = core[n];
+        fprintf(out, "corefile %d: header %p lnptr %p curcol %d curline %d lncount %d charcount %ld\n",
+                n, static_cast<void*>(c.header), static_cast<void*>(c.lnptr), c.curcol, c.curline,
+                c.lncount, c.charcount);
+        fprintf(out, "  viewtype %d curflag %d filname \"%s\" edited %d starA %p starB %p nextstar %c "
+                     "starcount %d cstarA %d cstarB %d cstarcount %d disln %p\n",
+                c.viewtype, c.curflag, c.filname, c.edited, static_cast<void*>(c.starA),
+                static_cast<void*>(c.starB), c.nextstar, c.starcount, c.cstarA, c.cstarB, c.cstarcount,
+                static_cast<void*>(c.disln));
+        int count = 0;
+        for (LINE* l = c.header->down; l != c.header && count <= c.lncount; l = l->down, count++) {
+            fprintf(out, "  line %p up %p down %p nextphys %p object %d length %d index %ld\n",
+                    static_cast<void*>(l), static_cast<void*>(l->up), static_cast<void*>(l->down),
+                    static_cast<void*>(l->nextphys), l->object, l->length, l->index);
+        }
+    }
+}
+
+void showtext(FILE* out) {
+    for (long i = 0; i < avail; i++) {
+        int ch = textbase[i];
+        if (ch == FREEPOS) {
+            fputc('#', out);
+        } else if (ch < 32 || ch > 126) {
+            fprintf(out, "\\%03o", ch);
+        } else {
+            fputc(ch, out);
+        }
+        if (i % 64 == 63) fputc('\n', out);
+    }
+    fputc('\n', out);
+}
+
+void showphys(FILE* out) {
+    for (LINE* l = firstphys.nextphys; l != nullptr; l = l->nextphys) {
+        fprintf(out, "phys %p object %d length %d index %ld\n", static_cast<void*>(l), l->object,
+                l->length, l->index);
+    }
+}
+
+void show() {
+    FILE* out = fopen("test.file", "w");
+    if (out == nullptr) {
+        diserr("Cannot write test.file");
+        return;
+    }
+    fprintf(out, "avail %ld hiaddr %ld full %d lastphys %p\n", avail, hiaddr, full,
+            static_cast<void*>(lastphys));
+    showcore(out);
+    showphys(out);
+    showtext(out);
+    fclose(out);
+}
+
+}  // namespace zek

@@ -1,0 +1,109 @@
+// The corefiles, line headers and the shared character array with its collector.
+// Every line of every corefile keeps its characters in one contiguous run of `textbase`.
+#pragma once
+
+#include <cstdio>
+
+namespace zek {
+
+typedef void (*PROCPTR)();
+
+struct coreline {
+    coreline* up = nullptr;        // previous line (the header's up is the last line)
+    coreline* down = nullptr;      // next line (the last line's down is the header)
+    coreline* nextphys = nullptr;  // next header in storage order
+    int object = 5;                // line kind, see the constants below
+    int length = 0;
+    long index = 0;                // first character in textbase (picture handle for kind 2)
+    long linekey = 0;              // sort key offset, used only by sort
+    bool linked = false;           // in the physical list (owns array positions)
+};
+typedef coreline LINE;
+
+// Line kinds (`object`).
+constexpr int OBJ_TEXT = 0;
+constexpr int OBJ_RECORD = 1;
+constexpr int OBJ_PICTURE = 2;
+constexpr int OBJ_MATH = 3;
+constexpr int OBJ_H = 4;
+constexpr int OBJ_EMPTY = 5;
+constexpr int OBJ_A = 6;
+constexpr int OBJ_DEAD = -1;
+
+constexpr int NUMCORE = 20;
+constexpr int NAMELEN = 48;  // file names and string parameters
+
+struct COREFILE {
+    LINE* header = nullptr;
+    LINE* lnptr = nullptr;
+    int curcol = 1;
+    int curline = 1;
+    int lncount = 0;
+    long charcount = 0;
+    int viewtype = 0;
+    int curflag = 1;
+    char filname[NAMELEN + 1] = {};
+    char edited = 0;
+    LINE* starA = nullptr;
+    LINE* starB = nullptr;
+    char nextstar = 'A';
+    int starcount = 0;
+    int cstarA = 0, cstarB = 0;
+    char cnextstar = 'A';
+    int cstarcount = 0;
+    LINE* disln = nullptr;
+};
+
+// Character array and space accounting.
+constexpr long TEXTSIZE = 4000000;
+constexpr long HIADDR = 3999000;     // soft limit; the rest is a margin for checked bulk work
+constexpr unsigned char FREEPOS = 255;  // marks a free position inside the used region
+
+extern unsigned char textbase[TEXTSIZE];
+extern long avail;
+extern long hiaddr;
+extern int full;
+extern LINE* reserve;
+extern LINE firstphys;
+extern LINE* lastphys;
+extern COREFILE core[NUMCORE];
+extern int corenum;
+extern int redisplay;
+
+inline COREFILE& cur() { return core[corenum]; }
+
+void initcore();
+void initfile();
+LINE* allochdr();
+LINE* allocln(int object, int length);
+void linkphys();
+void removeline();
+void shiftline();
+void removefile();
+void clrfile();
+void wrwholescreen();
+void garbage();
+int distance(LINE* l1, LINE* l2);
+int inadequate(int ln, long ch);
+void insline();
+void nuline();
+void advfile(int relative);
+void positn();
+void advance();
+void nmeset();
+void goodbye();
+void inmode();
+void uclcsw();
+void elidexp();
+void expcore();
+void homecur();
+void show();
+void showcore(FILE* out);
+void showtext(FILE* out);
+void showphys(FILE* out);
+
+// Collects when the array is near its limit or the header reserve is gone; the editor loop
+// and the command loop call it after every operation.
+void collectifneeded();
+
+}  // namespace zek

@@ -1,0 +1,31 @@
+// Typing into text, decimal tabs, automatic wrap, split and join, copy from above, flip and line drawing.
+#pragma once
+
+namespace zek {
+
+extern int autowrapflag;
+extern int dectabflag;
+extern int dtstate;
+
+void initecap();
+void bldtxt();
+void xbldtxt();
+void swautowrap();
+void decimaltab();
+
+void splitline();
+void joinline();
+void repchar();
+void repline();
+void manynulines();
+void flipchar();
+void ldenter();
+void ldexit();
+void lddelin();
+void lddelout();
+void ldleft();
+void ldright();
+void ldup();
+void lddown();
+
+}  // namespace zek

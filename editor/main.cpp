@@ -1,0 +1,155 @@
+// Start-up: the command line, the load-time state of every module, the queued keys, and exit.
+#include "editor/main.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "editor/build.h"
+#include "editor/check.h"
+#include "editor/corutils.h"
+#include "editor/cursors.h"
+#include "editor/display.h"
+#include "editor/ecap.h"
+#include "editor/editor.h"
+#include "editor/file.h"
+#include "editor/float.h"
+#include "editor/getparam.h"
+#include "editor/linutils.h"
+#include "editor/reformat.h"
+#include "editor/rubout.h"
+#include "editor/scan.h"
+#include "editor/scrin.h"
+#include "editor/scrout.h"
+#include "editor/syshandler.h"
+#include "editor/sysutils.h"
+#include "editor/tabs.h"
+#include "editor/termutils_xq.h"
+#include "editor/terminal_xq.h"
+#include "genra/uninstall.h"
+
+namespace zek {
+
+const char* fparam1 = nullptr;
+const char* fparam2 = nullptr;
+const char* fparam3 = nullptr;
+const char* fparam4 = nullptr;
+int fparnum = 0;
+
+const char* const helptext =
+    "To start zek, use one of the following:\n"
+    "\tzek <filename>\n"
+    "\tzek -p <procedurefilename>\n"
+    "\tzek -d <driverfilename>\n"
+    "\n"
+    "Notes:\n"
+    "(1) You MUST provide the exact path to <driverfilename> if\n"
+    "it is not in the current directory.\n"
+    "\n"
+    "(2) To use xqzek, replace zek by xqzek.\n"
+    "\n"
+    "(3) For more help, see README.md in the zek source folder.";
+
+static const char commandkey[] = {3, 0};
+static char startcommand[600];  // the queued FETCH, NAME, RUN or PROCEDURE keys
+
+void loaddefaults() {
+    initcharkind();
+    initterminal_xq();
+    initscrout();
+    initcore();
+    initscrin();
+    initeditor();
+    initgetparam();
+    inittabs();
+    initrubout();
+    initecap();
+    initcursors();
+    initscan();
+    initcheck();
+    initfloat();
+    initreformat();
+    initfile_io();
+    initsysutils();
+    initbuild();
+    disrecptr = 0;
+    windresize = 0;
+    inptr = stdin;
+}
+
+void getfpar() {
+    if (fparnum < 2 || fparam1 == nullptr) return;
+    if (strlen(fparam1) > NAMELEN) return;
+    snprintf(curfile, sizeof curfile, "%s", fparam1);
+    del = 0;
+    fprs();
+    const char* command = (del == 2) ? "NA" : "FE";
+    del = 0;
+    snprintf(startcommand, sizeof startcommand, "%s%s\r", command, fparam1);
+    pushfn(startcommand);
+}
+
+void queuestartkeys() {
+    if (fparnum == 3 && strcmp(fparam1, "-d") == 0) {
+        // A driver named by an absolute path is run as it stands; any other is looked for here.
+        const char* prefix = fparam2[0] == '/' ? "" : "./";
+        snprintf(startcommand, sizeof startcommand, "RU%s%s\r", prefix, fparam2);
+        pushfn(startcommand);
+    } else if (fparnum == 3 && strcmp(fparam1, "-p") == 0) {
+        snprintf(startcommand, sizeof startcommand, "PR%s\r", fparam2);
+        pushfn(startcommand);
+    } else if (fparnum <= 2) {
+        getfpar();
+    }
+    pushfn(commandkey);
+}
+
+static void usage(const char* text) { printf("\n%s\n\n", text); }
+
+int zekmain(int argc, char** argv) {
+    fparnum = argc;
+    fparam1 = argc > 1 ? argv[1] : nullptr;
+    fparam2 = argc > 2 ? argv[2] : nullptr;
+    fparam3 = argc > 3 ? argv[3] : nullptr;
+    fparam4 = argc > 4 ? argv[4] : nullptr;
+    if (argc == 2 && strcmp(argv[1], "-h") == 0) {
+        usage(helptext);
+        return 0;
+    }
+    if (argc == 2 && strcmp(argv[1], "-d") == 0) {
+        usage("You need to give the name of the driver file. Type zek -h for details.");
+        return 0;
+    }
+    if (argc == 2 && strcmp(argv[1], "-p") == 0) {
+        usage("You need to give the name of the procedure file. Type zek -h for details.");
+        return 0;
+    }
+    if (argc > 3) {
+        usage("Too many arguments. Type zek -h for details.");
+        return 0;
+    }
+
+    loaddefaults();
+    stermpars();
+    getwindsize();
+    physterm();
+    setintran();
+    initerm();
+    screenrefresh();
+    inptr = stdin;
+    setsig();
+    initgenra();
+    gendis();
+    discur();
+    queuestartkeys();
+
+    editor();
+
+    fflush(stdout);
+    reseterm();
+    scrclear();
+    endterminal();
+    return 0;
+}
+
+}  // namespace zek

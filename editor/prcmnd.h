@@ -1,0 +1,8 @@
+// The command line: reading a command name and running the command with its parameters.
+#pragma once
+
+namespace zek {
+
+void prcmnd();
+
+}  // namespace zek

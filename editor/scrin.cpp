@@ -1,0 +1,562 @@
+// fetchchar and everything behind it: the four-plane key table, prefixes, numeric key codes,
+// the pushed-string stack with keyboard markers, function keys and the script constructs.
+#include "editor/scrin.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "editor/build.h"
+#include "editor/corutils.h"
+#include "editor/ecap.h"
+#include "editor/scan.h"
+#include "editor/sys_linux.h"
+#include "editor/syshandler.h"
+#include "editor/sysutils.h"
+#include "editor/termutils_xq.h"
+#include "editor/terminal_xq.h"
+
+namespace zek {
+
+int intran[KEYTABLESIZE];
+unsigned char char_map[CHARMAPSIZE];
+int escflg = 0;
+int type = 0;
+unsigned char holdch = 0;
+int transb = 0;
+FILE* inptr = nullptr;
+
+const char* fnstack[MAXPUSH + 1];
+static const char* fnbase[MAXPUSH + 1];  // start of each pushed string, for loop ownership
+int fnptr = 0;
+char fn[10][FNLEN + 1];
+
+int vl_result[MAXLOOP + 1];
+int loopdepth = 0;
+const char* loopstack[MAXLOOP + 1];
+static int loopslot[MAXLOOP + 1];
+static const char* loopbase[MAXLOOP + 1];
+int loopptr = 0;
+char unified[22][WILDLEN];
+long matcharray[WILDLEN];
+char patt[WILDLEN];
+int del = 0;
+
+void (*endofinput)() = endsession_eof;
+
+static int numvalue = 0;  // the numeric key code being collected
+static const char interruptkey[] = {3, 0};
+
+static void bind(int index, int op) { intran[index] = op; }
+static void bindesc(int ch, int op) { intran[PLANE1 + ch] = op; }
+static void bindesc2(int ch, int op) { intran[PLANE2 + ch] = op; }
+static void bindcode(int code, int op) { intran[PLANENUM + code] = op; }
+static int ctl(char c) { return c & 31; }
+
+void initintran() {
+    for (int i = 0; i < KEYTABLESIZE; i++) intran[i] = 0;
+    for (int i = 0; i < CHARMAPSIZE; i++) char_map[i] = static_cast<unsigned char>(i & 255);
+
+    // Plain bytes.
+    for (int c = 32; c < 127; c++) bind(c, OP_OTHER);
+    for (int c = '0'; c <= '9'; c++) bind(c, OP_DIGIT);
+    for (int c = 'A'; c <= 'Z'; c++) bind(c, OP_NAME);
+    for (int c = 'a'; c <= 'z'; c++) bind(c, OP_NAME);
+    for (int c : {'-', '.', '/', '_', '~'}) bind(c, OP_NAME);
+    bind(0, OP_RESUME);
+    bind(ctl('J'), OP_RETURN);
+    bind(ctl('M'), OP_RETURN);
+    bind(ctl('H'), OP_DELETE);
+    bind(127, OP_DELETE);
+    bind(27, OP_PREFIX1);
+    bind(255, OP_KILL);  // also the end of input
+    static const struct { char key; int op; } controls[] = {
+        {'F', 10}, {'G', 11}, {'K', 18}, {'X', 19}, {'Z', 20}, {'C', 21}, {'W', 22},
+        {'R', 23}, {'E', 25}, {'T', 26}, {'D', 27}, {'P', 28}, {'Q', 30}, {'N', 32},
+        {'V', 33}, {'I', 34}, {'B', 35}, {'\\', 38}, {'U', 65}, {'L', 92},
+    };
+    for (const auto& k : controls) bind(ctl(k.key), k.op);
+
+    // After the first prefix (ESC x): index 128 + x, which is also the plain byte x + 128.
+    bindesc(27, OP_PREFIX2);
+    bindesc('[', OP_PREFIX2);
+    static const struct { int ch; int op; } escs[] = {
+        {ctl('N'), 24}, {'n', 31}, {ctl('K'), 37}, {ctl('T'), 40}, {'X', 41}, {'#', 42},
+        {'+', 43}, {'-', 44}, {'*', 45}, {'/', 46}, {'@', 47}, {'M', 48}, {'&', 49},
+        {'%', 50}, {'$', 51}, {'=', 52}, {'b', 53}, {'d', 53}, {'f', 53}, {'r', 54},
+        {'p', 55}, {'z', 56}, {'t', 57}, {'y', 58}, {'x', 59}, {ctl('J'), 60},
+        {ctl('Z'), 61}, {'P', 63}, {'R', 64}, {'D', 66}, {'F', 67}, {'C', 68},
+        {ctl('B'), 78}, {ctl('D'), 79}, {'g', 97}, {'l', 98}, {'k', 99}, {'j', 101},
+        {'m', 102}, {'K', 103}, {'L', 104}, {'N', 105}, {'H', 106}, {'B', 18},
+        {ctl('W'), OP_RESUME}, {ctl('Y'), OP_SUSPEND}, {ctl('V'), OP_KILL}, {127, OP_KILL},
+        {ctl('X'), OP_ACK}, {'Y', OP_MATCHTEST}, {'S', OP_RESULTTEST}, {'{', OP_LOOPSTART},
+        {'|', OP_LOOPEND}, {'}', OP_LOOPTEST}, {'~', OP_LEVELUP}, {'w', OP_LEVELDOWN},
+        {'q', OP_IF}, {'u', OP_ELSE}, {'V', OP_ENDIF}, {'v', OP_ENDIF},
+    };
+    for (const auto& k : escs) bindesc(k.ch, k.op);
+    for (int d = 0; d <= 9; d++) bindesc('0' + d, OP_FNKEY0 + d);
+    static const struct { int ch; unsigned char accented; } escaccents[] = {
+        {'A', 226}, {'E', 234}, {'I', 238}, {'O', 244}, {'U', 251},
+        {'a', 225}, {'c', 231}, {'e', 233}, {'i', 237}, {'o', 243},
+    };
+    for (const auto& k : escaccents) {
+        bindesc(k.ch, OP_OTHER);
+        char_map[PLANE1 + k.ch] = k.accented;
+    }
+
+    // After the second prefix (ESC [ x or ESC ESC x): index 256 + x.
+    bindesc2(27, OP_PREFIX2);
+    bindesc2('[', OP_PREFIX1);
+    for (int c = '0'; c <= '9'; c++) bindesc2(c, OP_NUMCODE);
+    static const struct { int ch; int op; } esc2s[] = {
+        {'A', 20}, {'B', 18}, {'C', 19}, {'D', 17}, {'F', 29}, {'P', 39},
+        {'Q', OP_FNKEY0 + 2}, {'S', OP_FNKEY0 + 4}, {'L', 70}, {'R', 71}, {'W', 80},
+        {'b', 66}, {'f', 68}, {ctl('H'), 69}, {'d', 69}, {127, 69}, {'l', 72}, {'r', 73},
+        {'c', 74}, {'s', 75}, {'j', 76}, {'t', 77}, {'n', 81}, {'p', 82}, {ctl('E'), 83},
+        {ctl('D'), 84}, {ctl('T'), 85}, {ctl('B'), 86}, {ctl('F'), 87}, {ctl('O'), 88},
+        {ctl('C'), 89}, {ctl('M'), 90}, {ctl('S'), 91}, {'h', 93}, {'g', 94}, {'m', 95},
+        {'k', 96},
+    };
+    for (const auto& k : esc2s) bindesc2(k.ch, k.op);
+    static const struct { int ch; unsigned char accented; } esc2accents[] = {
+        {'a', 224}, {'e', 232}, {'i', 236}, {'o', 242}, {'u', 249}, {'N', 241},
+    };
+    for (const auto& k : esc2accents) {
+        bindesc2(k.ch, OP_OTHER);
+        char_map[PLANE2 + k.ch] = k.accented;
+    }
+
+    // Numeric key codes (ESC [ n ~). Codes 0..39 that have no operation type the characters
+    // 128..167, which is what char_map holds for them.
+    for (int code = 0; code < 40; code++) bindcode(code, OP_OTHER);
+    static const struct { int code; int op; } codes[] = {
+        {2, 22}, {3, OP_DELETE}, {5, 28}, {6, 30}, {13, 21}, {23, 19}, {33, 25}, {43, 20},
+        {216, 28}, {222, 30}, {194, 70}, {195, 71}, {208, 72}, {210, 73}, {209, 74},
+        {15, OP_FNKEY0 + 5}, {17, OP_FNKEY0 + 6}, {18, OP_FNKEY0 + 7}, {19, OP_FNKEY0 + 8},
+        {20, OP_FNKEY0 + 9},
+    };
+    for (const auto& k : codes) bindcode(k.code, k.op);
+    for (int n = 1; n <= 9; n++) bindcode(223 + n, OP_FNKEY0 + n);
+}
+
+void initscrin() {
+    initintran();
+    escflg = 0;
+    type = 0;
+    holdch = 0;
+    transb = 0;
+    for (int i = 0; i <= MAXPUSH; i++) fnstack[i] = fnbase[i] = nullptr;
+    fnptr = 0;
+    memset(fn, 0, sizeof fn);
+    fn[0][0] = 3;  // command key, UPDATE, end of its parameters
+    fn[0][1] = 'u';
+    fn[0][2] = 'p';
+    fn[0][3] = '\r';
+    memset(vl_result, 0, sizeof vl_result);
+    loopdepth = 0;
+    for (int i = 0; i <= MAXLOOP; i++) {
+        loopstack[i] = loopbase[i] = nullptr;
+        loopslot[i] = 0;
+    }
+    loopptr = 0;
+    memset(unified, 0, sizeof unified);
+    memset(matcharray, 0, sizeof matcharray);
+    memset(patt, 0, sizeof patt);
+    del = 0;
+    numvalue = 0;
+}
+
+void pushfn(const char* string) {
+    if (fnptr >= MAXPUSH) return;
+    fnptr += 1;
+    fnstack[fnptr] = string;
+    fnbase[fnptr] = string;
+}
+
+void dropslotsin(const char* begin, const char* end) {
+    static const char empty[] = "";
+    for (int i = 1; i <= fnptr; i++) {
+        if (fnstack[i] != nullptr && fnstack[i] >= begin && fnstack[i] <= end) {
+            fnstack[i] = fnbase[i] = empty;
+        }
+    }
+    for (int i = 1; i <= loopptr; i++) {
+        if (loopstack[i] != nullptr && loopstack[i] >= begin && loopstack[i] <= end) {
+            loopstack[i] = loopbase[i] = nullptr;
+        }
+    }
+}
+
+static bool stringontop() { return fnptr > 0 && fnstack[fnptr] != nullptr; }
+
+void endsession_eof() {
+    for (int n = 0; n < NUMCORE; n++) {
+        if (core[n].edited) fprintf(stderr, "zek: end of input: corefile %d not saved\n", n);
+    }
+    fflush(stdout);
+    reseterm();
+    endterminal();
+    std::exit(0);
+}
+
+int zekgetc() {
+    if (!inputpending(inptr)) flushoutput();
+    for (;;) {
+        int c = getc(inptr);
+        if (c != EOF) return c;
+        if (ferror(inptr) && errno == EINTR) {
+            clearerr(inptr);
+            runsignals();
+            // An interrupt pushes the command key, and a killed driver changes the source:
+            // let fetchchar look again.
+            return -1;
+        }
+        if (isdriverinput(inptr)) return 255;
+        endofinput();
+        return 255;
+    }
+}
+
+void IntHandler(int) { pushfn(interruptkey); }
+
+// The top string's read position, for the constructs that read their own arguments.
+static const char*& readpos() { return fnstack[fnptr]; }
+
+int fetchint() {
+    if (!stringontop()) return 0;
+    const char*& p = readpos();
+    long n = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (n < 100000000) n = n * 10 + (*p - '0');
+        p++;
+    }
+    return static_cast<int>(n);
+}
+
+void fetchpatt() {
+    int i = 0;
+    if (stringontop()) {
+        const char*& p = readpos();
+        while (*p != 0 && *p != '\r') {
+            if (i < WILDLEN - 1) patt[i++] = *p;
+            p++;
+        }
+        if (*p == '\r') p++;
+    }
+    patt[i] = 0;
+}
+
+static void skipblank() {
+    if (stringontop() && *readpos() == ' ') readpos()++;
+}
+
+// Reads forward in the top string until `stop` says so; the end of the string pops it.
+template <typename Step>
+static void skipuntil(Step stop) {
+    if (!stringontop()) return;
+    int level = 0;
+    const char*& p = readpos();
+    while (*p != 0) {
+        unsigned char b = static_cast<unsigned char>(*p++);
+        if (stop(b, level)) return;
+    }
+    fnptr -= 1;
+}
+
+void skiptoend() {
+    skipuntil([](unsigned char b, int& level) {
+        if (b == CC_LOOPSTART) level++;
+        if (b == CC_LOOPEND) {
+            if (level == 0) return true;
+            level--;
+        }
+        return false;
+    });
+}
+
+void skiptoelse() {
+    skipuntil([](unsigned char b, int& level) {
+        if (level == 0 && (b == CC_ELSE || b == CC_ENDIF)) return true;
+        if (b == CC_NEST || b == CC_IF) level++;
+        if (b == CC_ENDIF) level--;
+        return false;
+    });
+}
+
+void skipendif() {
+    skipuntil([](unsigned char b, int& level) {
+        if (level == 0 && b == CC_ENDIF) return true;
+        if (b == CC_NEST || b == CC_IF) level++;
+        if (b == CC_ENDIF) level--;
+        return false;
+    });
+}
+
+static int& register_() { return vl_result[loopdepth]; }
+
+// The script constructs; they act only on keys read from a pushed string.
+static void construct(int op) {
+    if (!stringontop()) return;
+    switch (op) {
+        case OP_MATCHTEST: {
+            int n = fetchint();
+            skipblank();
+            fetchpatt();
+            const char* var = (n >= 0 && n <= 21) ? unified[n] : "";
+            if (strcmp(patt, var) != 0) skiptoelse();
+            break;
+        }
+        case OP_RESULTTEST: {
+            int n = fetchint();
+            skipblank();
+            if (n != register_()) skiptoelse();
+            break;
+        }
+        case OP_LOOPSTART:
+            if (loopptr < MAXLOOP) loopptr += 1;
+            loopstack[loopptr] = readpos();
+            loopslot[loopptr] = fnptr;
+            loopbase[loopptr] = fnbase[fnptr];
+            break;
+        case OP_LOOPEND:
+            // Only a loop opened in this same string may be re-entered.
+            if (loopptr > 0 && loopstack[loopptr] != nullptr && loopslot[loopptr] == fnptr &&
+                loopbase[loopptr] == fnbase[fnptr]) {
+                readpos() = loopstack[loopptr];
+            }
+            break;
+        case OP_LOOPTEST:
+            if (register_() > 0) {
+                register_() -= 1;
+            } else {
+                skiptoend();
+                if (loopptr > 0) loopptr -= 1;
+            }
+            break;
+        case OP_LEVELUP: {
+            int n = fetchint();
+            if (loopdepth < MAXLOOP) loopdepth += 1;
+            register_() = n;
+            break;
+        }
+        case OP_LEVELDOWN:
+            if (loopdepth > 0) loopdepth -= 1;
+            break;
+        case OP_IF:
+            if (register_() <= 0) skiptoelse();
+            break;
+        case OP_ELSE:
+            skipendif();
+            break;
+        default:  // 109 and 117: nothing
+            break;
+    }
+}
+
+void fetchchar() {
+    for (;;) {
+        if (pendingsignals != 0) runsignals();
+        int byte;
+        if (stringontop()) {
+            flushoutput();
+            unsigned char b = static_cast<unsigned char>(*fnstack[fnptr]);
+            if (b == 0) {
+                fnptr -= 1;
+                continue;
+            }
+            fnstack[fnptr]++;
+            byte = b;
+        } else {
+            byte = zekgetc();
+            if (byte < 0) continue;  // interrupted: the stack may hold a new string
+            byte &= 255;
+        }
+
+        int index;
+        if (escflg == PLANENUM) {
+            if (byte >= '0' && byte <= '9') {
+                if (numvalue <= MAXKEYCODE) numvalue = numvalue * 10 + (byte - '0');
+                continue;
+            }
+            index = PLANENUM + (numvalue < MAXKEYCODE ? numvalue : MAXKEYCODE);
+        } else {
+            index = byte + escflg;
+        }
+        escflg = 0;
+        holdch = static_cast<unsigned char>(index & 255);
+        type = intran[index];
+
+        switch (type) {
+            case 0:
+            case 9:
+                continue;
+            case OP_OTHER:
+            case OP_DIGIT:
+                if (index < CHARMAPSIZE) holdch = char_map[index];
+                return;
+            case OP_NAME:
+                if (index < CHARMAPSIZE) holdch = char_map[index];
+                if (transb == 1 && holdch >= 'a' && holdch <= 'z') holdch -= 32;
+                return;
+            case OP_PREFIX1:
+                escflg = PLANE1;
+                continue;
+            case OP_PREFIX2:
+                escflg = PLANE2;
+                continue;
+            case OP_NUMCODE:
+                escflg = PLANENUM;
+                numvalue = index - 304;
+                if (numvalue < 0 || numvalue > 9) numvalue = 0;  // a rebound key outside plane 256
+                continue;
+            case OP_RESUME:
+                if (fnptr > 0 && fnstack[fnptr] == nullptr) {
+                    fnptr -= 1;
+                } else {
+                    resumeprog();
+                }
+                continue;
+            case OP_SUSPEND:
+                if (stringontop()) {
+                    pushfn(nullptr);
+                } else {
+                    voluntary = 1;
+                    suspendprog();
+                }
+                continue;
+            case OP_KILL:
+                killprog();
+                continue;
+            case OP_ACK:
+                acknowledge();
+                continue;
+            default:
+                break;
+        }
+        if (type >= OP_MATCHTEST && type <= OP_ENDIF) {
+            construct(type);
+            continue;
+        }
+        if (type >= OP_FNKEY0) {
+            int n = type - OP_FNKEY0;
+            if (n <= 9) pushfn(fn[n]);
+            continue;
+        }
+        return;
+    }
+}
+
+void gcr() {
+    for (;;) {
+        fetchchar();
+        if (type == OP_RETURN) {
+            del = 1;
+            return;
+        }
+        if (type == OP_DELETE) {
+            del = 2;
+            return;
+        }
+    }
+}
+
+int gnum() {
+    long n = 0;
+    for (;;) {
+        fetchchar();
+        if (type != OP_DIGIT) break;
+        if (n < 100000000) n = n * 10 + (holdch - '0');
+    }
+    return static_cast<int>(n);
+}
+
+void glett() {
+    do {
+        fetchchar();
+    } while (type != OP_OTHER && type != OP_DIGIT && type != OP_NAME);
+}
+
+int unify(const char* pattern, long sindex, char pterm, int slen) {
+    long end = sindex + slen;
+    memset(matcharray, 0, sizeof matcharray);
+    long i = sindex;
+    const char* p = pattern;
+    int wild = 0;
+    const char* backp = nullptr;
+    long backi = 0;
+    bool pdone = false;
+    bool tdone = false;
+    while ((!pdone && !tdone) || (!pdone && *p == '*' && *p != pterm)) {
+        long offset = p - pattern;
+        if (offset >= WILDLEN) return 0;  // longer than any pattern the editor stores
+        matcharray[offset] = i;
+        if (*p == '*' && *p != pterm) {
+            p++;
+            wild = 1;
+            backp = p;
+            continue;
+        }
+        bool atterm = (*p == pterm);
+        if ((atterm && i >= end) || (!atterm && i < end && *p == static_cast<char>(textbase[i]))) {
+            if (atterm) {
+                pdone = true;
+            } else {
+                p++;
+            }
+            if (wild == 1) {
+                wild = 0;
+                backi = i;
+            }
+        } else if (wild == 1) {
+            // the star absorbs this character
+        } else if (backp == nullptr) {
+            return 0;
+        } else {
+            p = backp;
+            i = backi;
+            wild = 1;
+        }
+        if (i < end) {
+            i += 1;
+        } else {
+            tdone = true;
+        }
+    }
+    return (*p == pterm && (i >= end || wild == 1)) ? 1 : 0;
+}
+
+void copywild() {
+    memset(unified, 0, sizeof unified);
+    int k = 0;
+    for (int pos = 0; scanpattern[pos] != 0 && pos < WILDLEN - 1; pos++) {
+        if (scanpattern[pos] != '*') continue;
+        k += 1;
+        int var = k <= 20 ? k : 21;
+        long from = matcharray[pos];
+        long to = matcharray[pos + 1];
+        long len = to - from;
+        if (len < 0) len = 0;
+        if (len > WILDLEN - 1) len = WILDLEN - 1;
+        if (from < 0 || from + len > TEXTSIZE) len = 0;
+        memcpy(unified[var], textbase + from, static_cast<size_t>(len));
+        unified[var][len] = 0;
+    }
+}
+
+static void typewild(PROCPTR typer, int request) {
+    int n = gnum();
+    if (n < 0 || n > 21) return;
+    char text[WILDLEN];
+    snprintf(text, sizeof text, "%s", unified[n]);
+    for (const char* s = text; *s != 0; s++) {
+        holdch = static_cast<unsigned char>(*s);
+        typer();
+    }
+    redisplay = request;
+}
+
+void wildtxt() { typewild(bldtxt, 5); }
+void wildrec() { typewild(bldrec, 7); }
+
+}  // namespace zek

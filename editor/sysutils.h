@@ -1,0 +1,29 @@
+// Shell commands, directory commands, and the driver program connected through two pipes.
+#pragma once
+
+#include <cstdio>
+
+namespace zek {
+
+extern int progstate;  // 0 none, 1 running (keys come from it), 2 suspended
+extern int child_pid;
+extern FILE* zekinput;   // the program's output, read as keys
+extern FILE* zekoutput;  // the program's input, written by ASK, EMIT and others
+extern int voluntary;
+extern int progtrans;
+extern char sysstring[49];
+
+void initsysutils();
+bool isdriverinput(FILE* stream);
+void suspendprog();
+void resumeprog();
+void killprog();
+void acknowledge();
+int setpipe();
+void runprog();
+void swinput();
+void calsys();
+void changedir();
+void directory();
+
+}  // namespace zek

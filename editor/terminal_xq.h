@@ -1,0 +1,54 @@
+// The screen output protocol: the geometry, the "$" sequences and the forwarding filter that
+// writes the front-end's subset of them to standard output.
+#pragma once
+
+#include <cstdio>
+
+namespace zek {
+
+// Screen geometry.
+extern int swidth;
+extern int depth;
+extern int windowtop;
+extern int windowend;
+extern int helpline;
+extern int cmdline;
+extern int rightcol;
+extern int pshift;
+extern int overlap;
+extern int shiftc;
+
+constexpr int MINROWS = 5;
+constexpr int MAXROWS = 1000;
+constexpr int MINCOLS = 3;
+constexpr int MAXCOLS = 960;  // a whole row must fit into one composed sequence
+
+// Sets the geometry for a screen of `rows` by `cols` (clamped to the supported range).
+// Returns 1 when the text zone changed size.
+int setgeometry(int rows, int cols);
+
+extern int visible;
+extern char xqmsg[1000];
+extern char shadow_cmdline[200];
+extern int shadow_ptr;
+extern int outtran[256];
+extern FILE* xqout;  // where forwarded sequences go: standard output unless a test says otherwise
+
+void initterminal_xq();
+void initouttran();
+void xqtransmit(const char* text);
+void flushoutput();
+
+void txtcur();
+void rmtxtcur();
+void cmdcur();
+void rmcmdcur();
+void clrtextzone();
+void postcur(int column, int row);
+void putcmdlett(int ch);
+void backspace();
+void putch(int ch);
+void putstg(long index, int count, int row);
+void putstring(const char* text, char letter);
+
+}  // namespace zek
