@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""End-to-end runner: drives the real zek binary with key scripts and compares what it leaves.
+
+A case is a folder under tests/e2e/cases/ holding:
+  keys         keystrokes in a readable notation (newlines are ignored, see KEYNAMES below)
+  args         optional: command-line arguments, one per line
+  files/       optional: copied into an empty working directory before the run
+  expect/      optional: files that must exist afterwards, byte for byte
+  absent       optional: names of files that must not exist afterwards, one per line
+  stdout       optional: the exact standard output
+  stdout-has   optional: lines that must appear in standard output, in this order
+  stderr       optional: the exact standard error
+  status       optional: the expected exit status (default 0)
+  env          optional: NAME=value lines added to the environment
+
+Usage: run.py ZEK [CASE ...]
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CASES = os.path.join(HERE, "cases")
+TIMEOUT = 20
+
+KEYNAMES = {
+    "CR": b"\r", "LF": b"\n", "ESC": b"\x1b", "TAB": b"\t", "BS": b"\x08", "DEL": b"\x7f",
+    "SP": b" ", "LT": b"<", "GT": b">", "NUL": b"\x00",
+    # common editing keys in their default ANSI form
+    "UP": b"\x1b[A", "DOWN": b"\x1b[B", "RIGHT": b"\x1b[C", "LEFT": b"\x1b[D",
+}
+
+
+def translate(text):
+    """Turns the key notation into bytes: <CR>, <ESC>, <C-x>, <xHH>, <M-x> (ESC x); newlines vanish."""
+    out = bytearray()
+    i = 0
+    while i < len(text):
+        ch = text[i]
+        if ch == "\n":
+            i += 1
+            continue
+        if ch == "<":
+            end = text.find(">", i + 1)
+            if end < 0:
+                raise ValueError("unclosed < in keys at %d" % i)
+            name = text[i + 1:end]
+            if name in KEYNAMES:
+                out += KEYNAMES[name]
+            elif re.fullmatch(r"C-.", name):
+                out.append(ord(name[2]) & 31)
+            elif re.fullmatch(r"M-.", name):
+                out += b"\x1b" + name[2].encode("latin-1")
+            elif re.fullmatch(r"x[0-9A-Fa-f]{2}", name):
+                out.append(int(name[1:], 16))
+            else:
+                raise ValueError("unknown key name <%s>" % name)
+            i = end + 1
+            continue
+        out += ch.encode("latin-1")
+        i += 1
+    return bytes(out)
+
+
+def readlines(path):
+    with open(path, encoding="latin-1") as f:
+        return [line.rstrip("\n") for line in f if line.rstrip("\n") != ""]
+
+
+def runcase(zek, name):
+    folder = os.path.join(CASES, name)
+    problems = []
+    with open(os.path.join(folder, "keys"), encoding="latin-1") as f:
+        keys = translate(f.read())
+    args = readlines(os.path.join(folder, "args")) if os.path.exists(os.path.join(folder, "args")) else []
+    env = dict(os.environ)
+    env.pop("LINES", None)
+    env.pop("COLUMNS", None)
+    if os.path.exists(os.path.join(folder, "env")):
+        for line in readlines(os.path.join(folder, "env")):
+            k, _, v = line.partition("=")
+            env[k] = v
+    work = tempfile.mkdtemp(prefix="zek-e2e-")
+    try:
+        if os.path.isdir(os.path.join(folder, "files")):
+            shutil.copytree(os.path.join(folder, "files"), work, dirs_exist_ok=True)
+        try:
+            proc = subprocess.run([zek] + args, input=keys, cwd=work, env=env,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=TIMEOUT)
+        except subprocess.TimeoutExpired:
+            return ["timed out after %d s" % TIMEOUT]
+        want_status = 0
+        if os.path.exists(os.path.join(folder, "status")):
+            want_status = int(open(os.path.join(folder, "status")).read().strip())
+        if proc.returncode != want_status:
+            problems.append("exit status %d, expected %d; stderr: %r" %
+                            (proc.returncode, want_status, proc.stderr[-500:]))
+        stdout = proc.stdout
+        if os.path.exists(os.path.join(folder, "stdout")):
+            want = open(os.path.join(folder, "stdout"), "rb").read()
+            if stdout != want:
+                problems.append("stdout differs:\n  got      %r\n  expected %r" % (stdout, want))
+        if os.path.exists(os.path.join(folder, "stdout-has")):
+            got = stdout.decode("latin-1").split("\r\n")
+            pos = 0
+            for line in readlines(os.path.join(folder, "stdout-has")):
+                try:
+                    pos = got.index(line, pos) + 1
+                except ValueError:
+                    problems.append("stdout lacks (in order) the line %r; got %r" % (line, got))
+                    break
+        if os.path.exists(os.path.join(folder, "stderr")):
+            want = open(os.path.join(folder, "stderr"), "rb").read()
+            if proc.stderr != want:
+                problems.append("stderr differs:\n  got      %r\n  expected %r" % (proc.stderr, want))
+        expect = os.path.join(folder, "expect")
+        if os.path.isdir(expect):
+            for root, _, names in os.walk(expect):
+                for n in names:
+                    rel = os.path.relpath(os.path.join(root, n), expect)
+                    got_path = os.path.join(work, rel)
+                    want = open(os.path.join(root, n), "rb").read()
+                    if not os.path.exists(got_path):
+                        problems.append("file %s was not written" % rel)
+                        continue
+                    got = open(got_path, "rb").read()
+                    if got != want:
+                        problems.append("file %s differs:\n  got      %r\n  expected %r" % (rel, got, want))
+        if os.path.exists(os.path.join(folder, "absent")):
+            for rel in readlines(os.path.join(folder, "absent")):
+                if os.path.exists(os.path.join(work, rel)):
+                    problems.append("file %s should not exist" % rel)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return problems
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__)
+        return 2
+    zek = os.path.abspath(sys.argv[1])
+    names = sys.argv[2:] or sorted(d for d in os.listdir(CASES) if os.path.isdir(os.path.join(CASES, d)))
+    failed = 0
+    for name in names:
+        problems = runcase(zek, name)
+        if problems:
+            failed += 1
+            print("FAIL %s" % name)
+            for p in problems:
+                print("    " + p)
+        else:
+            print("ok   %s" % name)
+    print("%d cases, %d failed" % (len(names), failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
