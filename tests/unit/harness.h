@@ -1,0 +1,36 @@
+// Runs the editor in process on a fresh state: keys from a memory stream, forwarded output
+// captured in memory, no terminal and no signal handlers.
+#pragma once
+
+#include <string>
+
+namespace zektest {
+
+// Raised by the key source when the test's keys run out, so that a test never hangs.
+struct EndOfInput {};
+
+// Resets every module to its load-time state, points the key source at `keys` and output at
+// a fresh memory buffer, and queues nothing.
+void fresh(const std::string& keys = "");
+
+// Replaces the remaining keys.
+void setkeys(const std::string& keys);
+
+// Runs editor passes until the keys run out. Returns the number of passes made.
+int runkeys(const std::string& keys);
+
+// Everything forwarded to the front-end since the last call to fresh() or takeoutput().
+std::string output();
+std::string takeoutput();
+
+// Text of line n (1-based) of corefile c, and the current corefile's line texts joined by "\n".
+std::string linetext(int c, int n);
+std::string coretext(int c);
+
+// Puts text into the current corefile, replacing its contents: one line per "\n"-separated part.
+void settext(const std::string& text);
+
+// Checks the store's invariants; returns an empty string when they hold, else what is wrong.
+std::string storeproblems();
+
+}  // namespace zektest
