@@ -4,6 +4,9 @@
 
 #include "editor/corutils.h"
 #include "editor/linutils.h"
+#include "editor/file.h"
+#include "editor/getparam.h"
+#include "editor/scrin.h"
 
 namespace zek {
 
@@ -81,7 +84,11 @@ void fieldlen() {
 }
 
 void objset() {}
-void setspecs() {}
+void setspecs() {
+    settemplate();
+    if (del == 2 || param[1] == 2) return;
+    writetemplate(0);
+}
 void bldrec() {}
 void xbldrec() {}
 void bldmath() {}

@@ -3,6 +3,8 @@
 
 namespace zek {
 
+char recboolcheck[49];
+
 long boolcheck = 0;
 long boolerror = 0;
 int numchecks = 0;

@@ -3,6 +3,8 @@
 
 namespace zek {
 
+extern char recboolcheck[49];
+
 extern long boolcheck;
 extern long boolerror;
 extern int numchecks;

@@ -31,5 +31,6 @@ void update();
 void list();
 void emit();
 void loadfile();
+void settemplate();
 
 }  // namespace zek

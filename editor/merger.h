@@ -3,6 +3,8 @@
 
 namespace zek {
 
+extern char mrgstring[49];
+
 void mrgexp();
 void mrgtext();
 void mrgassign();

@@ -4,5 +4,6 @@
 namespace zek {
 
 void prcmnd();
+int getcmnd();
 
 }  // namespace zek

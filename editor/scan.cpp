@@ -3,6 +3,8 @@
 
 namespace zek {
 
+char targetstring[49];
+
 char scanpattern[49];
 int scanunit = 0;
 

@@ -3,6 +3,8 @@
 
 namespace zek {
 
+extern char targetstring[49];
+
 extern char scanpattern[49];
 extern int scanunit;
 

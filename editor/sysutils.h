@@ -26,4 +26,7 @@ void calsys();
 void changedir();
 void directory();
 
+// Starts the external listing program without waiting for it; false when it cannot be run.
+bool call_listcom(const char* file, int from, int to, int copies, const char* initfile);
+
 }  // namespace zek

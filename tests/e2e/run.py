@@ -104,7 +104,7 @@ def runcase(zek, name):
             if stdout != want:
                 problems.append("stdout differs:\n  got      %r\n  expected %r" % (stdout, want))
         if os.path.exists(os.path.join(folder, "stdout-has")):
-            got = stdout.decode("latin-1").split("\r\n")
+            got = re.split(r"\r?\n", stdout.decode("latin-1"))
             pos = 0
             for line in readlines(os.path.join(folder, "stdout-has")):
                 try:
