@@ -16,6 +16,7 @@ void initfloat() {
 }
 
 double fptop() { return numstack[numtop]; }
+void setfptop(double value) { numstack[numtop] = value; }
 void evaluate() {}
 void FpHandler(int) {}
 

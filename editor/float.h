@@ -8,6 +8,7 @@ extern char expression[49];
 
 void initfloat();
 double fptop();  // the top of the number stack
+void setfptop(double value);  // replaces the top of the number stack (tests)
 void evaluate();
 void FpHandler(int sig);
 

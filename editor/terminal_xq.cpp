@@ -25,6 +25,7 @@ char shadow_cmdline[200];
 int shadow_ptr = 0;
 int outtran[256];
 FILE* xqout = nullptr;
+void (*xqwatch)(const char* text) = nullptr;
 
 int setgeometry(int rows, int cols) {
     if (rows < MINROWS) rows = MINROWS;
@@ -89,6 +90,7 @@ static bool forwarded(const char* s, const char** payload) {
 }
 
 void xqtransmit(const char* text) {
+    if (xqwatch != nullptr) xqwatch(text);
     if (!visible || xqout == nullptr) return;
     const char* payload = nullptr;
     if (!forwarded(text, &payload)) return;

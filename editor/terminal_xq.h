@@ -33,6 +33,9 @@ extern char shadow_cmdline[200];
 extern int shadow_ptr;
 extern int outtran[256];
 extern FILE* xqout;  // where forwarded sequences go: standard output unless a test says otherwise
+// When set, sees every sequence handed to xqtransmit before the filter (tests watch what is
+// composed, also the sequences that are never forwarded).
+extern void (*xqwatch)(const char* text);
 
 void initterminal_xq();
 void initouttran();

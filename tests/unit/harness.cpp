@@ -21,6 +21,9 @@ static FILE* outstream = nullptr;
 static std::string keybuffer;
 static FILE* keystream = nullptr;
 static size_t consumed = 0;  // output already handed out by takeoutput
+static std::vector<std::string> composed;
+
+static void watch(const char* text) { composed.emplace_back(text); }
 
 static void throweof() { throw EndOfInput{}; }
 
@@ -45,7 +48,31 @@ void fresh(const std::string& keys) {
     outstream = open_memstream(&outbuf, &outlen);
     zek::xqout = outstream;
     zek::endofinput = throweof;
+    composed.clear();
+    zek::xqwatch = watch;
     setkeys(keys);
+}
+
+std::vector<std::string> takesequences() {
+    std::vector<std::string> s;
+    s.swap(composed);
+    return s;
+}
+
+std::string keytrace(int limit) {
+    std::string s;
+    try {
+        for (int n = 0; n < limit; n++) {
+            zek::fetchchar();
+            if (zek::type >= zek::OP_OTHER && zek::type <= zek::OP_NAME) {
+                s += static_cast<char>(zek::holdch);
+            } else {
+                s += "<" + std::to_string(zek::type) + ">";
+            }
+        }
+    } catch (const EndOfInput&) {
+    }
+    return s;
 }
 
 int runkeys(const std::string& keys) {
@@ -83,6 +110,8 @@ static std::string chars(const zek::LINE* l) {
     return std::string(reinterpret_cast<const char*>(zek::textbase + l->index),
                        static_cast<size_t>(l->length));
 }
+
+zek::LINE* line(int n) { return nthline(zek::corenum, n); }
 
 std::string linetext(int c, int n) {
     zek::LINE* l = nthline(c, n);

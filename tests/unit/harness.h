@@ -3,6 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+namespace zek {
+struct coreline;
+}
 
 namespace zektest {
 
@@ -22,6 +27,18 @@ int runkeys(const std::string& keys);
 // Everything forwarded to the front-end since the last call to fresh() or takeoutput().
 std::string output();
 std::string takeoutput();
+
+// Every sequence handed to xqtransmit since the last call to fresh() or takesequences(),
+// forwarded or not.
+std::vector<std::string> takesequences();
+
+// Reads keys with fetchchar until the keys run out (or `limit` keys were delivered) and
+// describes them: the character for character keys (operations 2, 3, 4), "<n>" for any
+// other operation number n.
+std::string keytrace(int limit = 1000);
+
+// Line n (1-based) of the current corefile; its header when there are fewer lines.
+zek::coreline* line(int n);
 
 // Text of line n (1-based) of corefile c, and the current corefile's line texts joined by "\n".
 std::string linetext(int c, int n);
