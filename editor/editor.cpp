@@ -185,6 +185,10 @@ edtable buildtable(int number) {
 
 edtable edittable[NUMOPS];
 
+// The run of identical keys that the repeat limit counts.
+static int opcount = 0;
+static int prevtype = 0;
+
 void initeditor() {
     for (int i = 0; i < NUMOPS; i++) edittable[i] = buildtable(i);
     for (int v = 0; v < 8; v++) editmask[v] = 1 << v;
@@ -197,10 +201,9 @@ void initeditor() {
     fetchstyle = 1;
     octflag = 0;
     lfonly = 1;
+    opcount = 0;
+    prevtype = 0;
 }
-
-static int opcount = 0;
-static int prevtype = 0;
 
 void editstep() {
     txtcur();
