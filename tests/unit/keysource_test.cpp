@@ -175,6 +175,15 @@ TEST(ScriptConstructs, Conditions) {
     EXPECT_EQ(loopdepth, 0);
 }
 
+TEST(ScriptConstructs, CodesWithoutAnAction) {
+    EXPECT_EQ(runscript("{&}a{.}b{>}c"), "abc") << "no loop is open";
+    static const std::string text = "a" + bytes({200}) + "b";
+    fresh();
+    intran[200] = OP_NOCONSTRUCT;
+    pushfn(text.c_str());
+    EXPECT_EQ(keytrace(), "ab");
+}
+
 TEST(ScriptConstructs, MatchTestComparesAWildcardVariable) {
     static const std::string text = script("{-}2 foo\rA{:}B{.}");
     fresh();
