@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "editor/build.h"
 #include "editor/check.h"
@@ -32,7 +33,6 @@ char listfile[49];
 char listinitfile[49];
 char* loadbufptr = nullptr;
 int loadtype = 0;
-static FILE* fptr = nullptr;
 static bool replacedff = false;  // a byte 255 was met in the file being read
 
 constexpr long MAXWHOLEFILE = 1 << 20;  // procedure, template and merge files
@@ -104,54 +104,119 @@ void fprs() {
     if (curfile[0] == 0 || !readable(curfile)) del = 2;
 }
 
+// The file being read, through a buffer of our own: reading is a tight loop over the bytes,
+// and the characters go straight into the free end of the character array.
+static int readfd = -1;
+static unsigned char readbuf[1 << 16];
+static size_t readpos = 0;
+static size_t readlen = 0;
+
+static bool refill() {
+    ssize_t got;
+    do {
+        got = read(readfd, readbuf, sizeof readbuf);
+    } while (got < 0 && errno == EINTR);
+    readpos = 0;
+    readlen = got > 0 ? static_cast<size_t>(got) : 0;
+    return readlen > 0;
+}
+
+// Bytes that need more than copying: line ends, carriage returns, tabs and the free mark.
+static bool specialbyte[256];
+static bool specialready = false;
+
+static void preparespecial() {
+    if (specialready) return;
+    for (int c : {10, 11, 13, 9, 255}) specialbyte[c] = true;
+    specialready = true;
+}
+
 // Reads one line into the free end of the array. Returns 0 at the end of the file when
 // nothing was read; the characters stand at textbase[avail .. avail + *len).
 static int gline(int* len) {
-    int n = 0;
-    int c = EOF;
+    unsigned char* dst = textbase + avail;
+    long room = hiaddr - avail;
+    long n = 0;
     bool any = false;
-    while ((c = getc_unlocked(fptr)) != EOF) {
+    bool ended = false;
+    while (!ended) {
+        if (readpos == readlen && !refill()) break;
         any = true;
-        if (c == '\n' || c == 11) break;
-        if (c == '\r') continue;
-        if (avail + n >= hiaddr) {
-            ioerr = 1;
-            break;
+        // Fast path: the rest of the line lies in the buffer and needs nothing but copying.
+        const unsigned char* start = readbuf + readpos;
+        size_t avail_bytes = readlen - readpos;
+        const void* nl = memchr(start, '\n', avail_bytes);
+        if (nl != nullptr) {
+            size_t span = static_cast<size_t>(static_cast<const unsigned char*>(nl) - start);
+            if (static_cast<long>(span) <= room - n && memchr(start, '\r', span) == nullptr &&
+                memchr(start, '\t', span) == nullptr && memchr(start, 11, span) == nullptr &&
+                memchr(start, FREEPOS, span) == nullptr) {
+                memcpy(dst + n, start, span);
+                n += static_cast<long>(span);
+                readpos += span + 1;
+                ended = true;
+                break;
+            }
         }
-        if (c == '\t' && octflag == 0) {
-            do {
-                textbase[avail + n++] = ' ';
-            } while (!tabcol(n + 1) && avail + n < hiaddr);
-            continue;
+        const unsigned char* p = readbuf + readpos;
+        const unsigned char* e = readbuf + readlen;
+        while (p < e) {
+            unsigned char c = *p++;
+            if (!specialbyte[c]) {
+                if (n >= room) {
+                    ioerr = 1;
+                    ended = true;
+                    break;
+                }
+                dst[n++] = c;
+                continue;
+            }
+            if (c == '\n' || c == 11) {
+                ended = true;
+                break;
+            }
+            if (c == '\r') continue;
+            if (c == '\t' && octflag == 0) {
+                do {
+                    if (n >= room) break;
+                    dst[n++] = ' ';
+                } while (!tabcol(static_cast<int>(n) + 1));
+                continue;
+            }
+            if (c == FREEPOS) {
+                // 255 marks free positions in the array and cannot be held as text.
+                c = '?';
+                replacedff = true;
+            }
+            if (n >= room) {
+                ioerr = 1;
+                ended = true;
+                break;
+            }
+            dst[n++] = c;
         }
-        if (c == FREEPOS) {
-            // 255 marks free positions in the array and cannot be held as text.
-            c = '?';
-            replacedff = true;
-        }
-        textbase[avail + n++] = static_cast<unsigned char>(c);
+        readpos = static_cast<size_t>(p - readbuf);
     }
     if (!any) {
         ioerr = 2;
         return 0;
     }
-    if (c == EOF) ioerr = (ioerr == 1) ? 1 : 2;
-    while (n > 0 && textbase[avail + n - 1] == ' ') n--;
+    if (!ended) ioerr = 2;  // the last line had no line end
+    while (n > 0 && dst[n - 1] == ' ') n--;
     linetype = OBJ_EMPTY;
-    long start = avail;
-    if (fetchstyle == 1 && n >= 2 && textbase[start] == '\\') {
-        int kinds = 0;
-        switch (textbase[start + 1]) {
-            case 'r': kinds = OBJ_RECORD; break;
-            case 'm': kinds = OBJ_MATH; break;
-            case 'h': kinds = OBJ_H; break;
-            case 'a': kinds = OBJ_A; break;
-            case 'l': kinds = OBJ_PICTURE; break;
-            default: kinds = OBJ_TEXT; break;
+    if (fetchstyle == 1 && n >= 2 && dst[0] == '\\') {
+        int kind = OBJ_TEXT;
+        switch (dst[1]) {
+            case 'r': kind = OBJ_RECORD; break;
+            case 'm': kind = OBJ_MATH; break;
+            case 'h': kind = OBJ_H; break;
+            case 'a': kind = OBJ_A; break;
+            case 'l': kind = OBJ_PICTURE; break;
+            default: break;
         }
-        linetype = kinds;
-        if (kinds != OBJ_TEXT) {
-            memmove(textbase + start, textbase + start + 2, static_cast<size_t>(n - 2));
+        linetype = kind;
+        if (kind != OBJ_TEXT) {
+            memmove(dst, dst + 2, static_cast<size_t>(n - 2));
             n -= 2;
         }
     }
@@ -161,7 +226,7 @@ static int gline(int* len) {
         return 0;
     }
     if (linetype == OBJ_EMPTY && n > 0) linetype = OBJ_TEXT;
-    *len = n;
+    *len = static_cast<int>(n);
     return 1;
 }
 
@@ -175,10 +240,10 @@ static void gfile() {
     }
     ioerr = 0;
     replacedff = false;
-    fptr = fopen(curfile, "r");
-    if (fptr == nullptr) return;
-    static char buffer[1 << 16];
-    setvbuf(fptr, buffer, _IOFBF, sizeof buffer);
+    preparespecial();
+    readfd = open(curfile, O_RDONLY);
+    if (readfd < 0) return;
+    readpos = readlen = 0;
     for (int number = 1; number <= last && ioerr == 0; number++) {
         int len = 0;
         if (!gline(&len)) break;
@@ -195,8 +260,8 @@ static void gfile() {
         }
         if (reserve == nullptr) ioerr = 1;
     }
-    fclose(fptr);
-    fptr = nullptr;
+    close(readfd);
+    readfd = -1;
 }
 
 static void getfile() {
@@ -254,12 +319,12 @@ static bool pline(FILE* out, const LINE* l) {
         case OBJ_PICTURE: marker = "\\l"; break;
         default: return true;  // a removed line is not written
     }
-    fputs(marker, out);
+    for (const char* m = marker; *m != 0; m++) putc_unlocked(*m, out);
     if (l->object != OBJ_PICTURE && l->object != OBJ_EMPTY && l->linked) {
-        fwrite(textbase + l->index, 1, static_cast<size_t>(l->length), out);
+        fwrite_unlocked(textbase + l->index, 1, static_cast<size_t>(l->length), out);
     }
-    if (lfonly == 0) putc('\r', out);
-    return putc('\n', out) != EOF;
+    if (lfonly == 0) putc_unlocked('\r', out);
+    return putc_unlocked('\n', out) != EOF;
 }
 
 // Writes lines first..last of the current corefile; trailing blanks are removed first.
@@ -286,6 +351,8 @@ static bool putfile(const char* how) {
     if (out == nullptr) {
         ioerr = 1;
     } else {
+        static char buffer[1 << 16];
+        setvbuf(out, buffer, _IOFBF, sizeof buffer);
         pfile(out);
         if (fclose(out) != 0) ioerr = 1;
     }

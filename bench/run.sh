@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs every benchmark against build/zek and prints the ratios to the peer tools.
+set -euo pipefail
+cd "$(dirname "$0")"
+zek=../build/zek
+for bench in *.py; do
+  [ "$bench" = common.py ] && continue
+  python3 "$bench" "$zek"
+  echo
+done
