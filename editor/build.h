@@ -30,10 +30,19 @@ int writetemplate(int wron);
 void findfield();
 void fieldlen();
 void bldrec();
-void xbldrec();
+int xbldrec();  // 1 when the character was accepted
 void bldmath();
 void recmath();
 void instabrow();
 void instabcol();
+void insmath(const char* string, int length);
+void insnode(int symbol, const char* string);
+int skipbars(int num, int ch1, int ch2, int direction, int bflag);
+int skipforward(int num, int ch1, int ch2);
+int skipback(int num, int ch1, int ch2);
+int getnum(const char*& q);
+int getfieldpar();
+
+extern const int checktable[5][9];
 
 }  // namespace zek

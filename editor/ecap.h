@@ -6,6 +6,8 @@ namespace zek {
 extern int autowrapflag;
 extern int dectabflag;
 extern int dtstate;
+extern int lddel;
+extern unsigned char flip[256];
 
 void initecap();
 void bldtxt();

@@ -101,7 +101,7 @@ void copywild();
 void wildtxt();
 void wildrec();
 
-// Drops every pushed slot that reads from [begin, end): used before a buffer that may still be
+// Drops every pushed slot that reads from [begin, end] (end is the string's final byte): used before a buffer that may still be
 // on the stack is replaced, so that no slot or loop keeps pointing into released memory.
 void dropslotsin(const char* begin, const char* end);
 
