@@ -109,14 +109,12 @@ void wrline(LINE* line, int row) {
         if (obj == OBJ_TEXT) right = '+';
     }
     if (line == c.starA || line == c.starB) left = '*';
-    snprintf(xqmsg, sizeof xqmsg, "$TF%d,%c%c", row, left, right);
-    xqtransmit(xqmsg);
+    composer().str("$TF").num(row).ch(',').ch(left).ch(right).send();
     if (redisplay >= 9 && redisplay <= 19) return;
     if (count > 0) {
         putstg(line->index + pshift, count, row);
     } else {
-        snprintf(xqmsg, sizeof xqmsg, "$TL%d", row);
-        xqtransmit(xqmsg);
+        composer().str("$TL").num(row).send();
     }
 }
 

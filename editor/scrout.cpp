@@ -64,21 +64,19 @@ void clearhelp() {
     bhelp = 0;
 }
 
-static void sendfield(char letter, const char* format, int value, int& cache) {
+static void sendfield(char letter, int width, int value, int& cache) {
     if (value == cache) return;
-    char text[24];
-    snprintf(text, sizeof text, format, value);
-    putstring(text, letter);
+    composer().str("$m").ch(letter).num(value, width).send();
     cache = value;
 }
 
 void putstats() {
     if (!visible) return;
     const COREFILE& c = cur();
-    sendfield('w', "%2d", corenum, oldcore);
-    sendfield('r', "%5d", c.curline, oldline);
-    sendfield('c', "%5d", c.curcol, oldcol);
-    sendfield('l', "%d", c.lncount, oldlncnt);
+    sendfield('w', 2, corenum, oldcore);
+    sendfield('r', 5, c.curline, oldline);
+    sendfield('c', 5, c.curcol, oldcol);
+    sendfield('l', 0, c.lncount, oldlncnt);
     if (full != 1) {
         if (c.viewtype != oldcoreview) {
             putstring(views[c.viewtype & 7], 'v');

@@ -98,10 +98,33 @@ void xqtransmit(const char* text) {
     fputs("\r\n", xqout);
 }
 
-// Composes into xqmsg and transmits; the text is cut at the buffer's end, never overrun.
-template <typename... Args>
-static void compose(const char* format, Args... args) {
-    snprintf(xqmsg, sizeof xqmsg, format, args...);
+composer& composer::ch(char c) {
+    if (n < static_cast<int>(sizeof xqmsg) - 1) xqmsg[n++] = c;
+    return *this;
+}
+
+composer& composer::str(const char* s) {
+    while (*s != 0 && n < static_cast<int>(sizeof xqmsg) - 1) xqmsg[n++] = *s++;
+    return *this;
+}
+
+composer& composer::num(long value, int width) {
+    char digits[24];
+    int k = 0;
+    bool negative = value < 0;
+    unsigned long v = negative ? 0UL - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    do {
+        digits[k++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (negative) digits[k++] = '-';
+    for (int pad = width - k; pad > 0; pad--) ch(' ');
+    while (k > 0) ch(digits[--k]);
+    return *this;
+}
+
+void composer::send() {
+    xqmsg[n] = 0;
     xqtransmit(xqmsg);
 }
 
@@ -110,10 +133,10 @@ void rmtxtcur() { xqtransmit("$-"); }
 void cmdcur() { xqtransmit("$C+"); }
 void rmcmdcur() { xqtransmit("$C-"); }
 void clrtextzone() { xqtransmit("$Tx"); }
-void postcur(int column, int row) { compose("$p%d,%d", row, column); }
+void postcur(int column, int row) { composer().str("$p").num(row).ch(',').num(column).send(); }
 
 void putcmdlett(int ch) {
-    compose("$Cc%c", static_cast<char>(ch));
+    composer().str("$Cc").ch(static_cast<char>(ch)).send();
     if (shadow_ptr < static_cast<int>(sizeof shadow_cmdline) - 1) {
         shadow_cmdline[shadow_ptr++] = static_cast<char>(ch);
     }
@@ -124,10 +147,12 @@ void backspace() {
     if (shadow_ptr > 0) shadow_ptr -= 1;
 }
 
-void putch(int ch) { compose("$c%c", static_cast<char>(outtran[ch & 255])); }
+void putch(int ch) { composer().str("$c").ch(static_cast<char>(outtran[ch & 255])).send(); }
 
 void putstg(long index, int count, int row) {
-    int n = snprintf(xqmsg, sizeof xqmsg, "$TL%d,", row);
+    composer prefix;
+    prefix.str("$TL").num(row).ch(',');
+    int n = prefix.n;
     int room = static_cast<int>(sizeof xqmsg) - n - 1;
     if (count > room) count = room;
     if (index < 0 || index + count > TEXTSIZE) count = 0;
@@ -136,6 +161,6 @@ void putstg(long index, int count, int row) {
     xqtransmit(xqmsg);
 }
 
-void putstring(const char* text, char letter) { compose("$m%c%s", letter, text); }
+void putstring(const char* text, char letter) { composer().str("$m").ch(letter).str(text).send(); }
 
 }  // namespace zek

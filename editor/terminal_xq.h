@@ -37,6 +37,16 @@ extern FILE* xqout;  // where forwarded sequences go: standard output unless a t
 // composed, also the sequences that are never forwarded).
 extern void (*xqwatch)(const char* text);
 
+// Builds a sequence in xqmsg piece by piece, cut at the buffer's end; the sequences sent for
+// every key are composed this way rather than by formatted printing.
+struct composer {
+    int n = 0;
+    composer& ch(char c);
+    composer& str(const char* s);
+    composer& num(long value, int width = 0);  // right-aligned in `width` places
+    void send();
+};
+
 void initterminal_xq();
 void initouttran();
 void xqtransmit(const char* text);
