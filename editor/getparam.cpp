@@ -379,8 +379,13 @@ void untransstring(const char* src, char* dst, int size) {
     int n = 0;
     char piece[4];
     for (const char* s = src; *s != 0; s++) {
+        bool wasin = inbraces;
         int k = untranschar(static_cast<unsigned char>(*s), piece);
-        if (n + k + 1 >= size) break;
+        // The piece must fit with the brace it may leave open and the terminator.
+        if (n + k + (inbraces ? 1 : 0) + 1 > size) {
+            inbraces = wasin;
+            break;
+        }
         memcpy(dst + n, piece, static_cast<size_t>(k));
         n += k;
     }
