@@ -222,13 +222,18 @@ void fieldlen() {
     fieldsiz = static_cast<int>(p - recptr);
 }
 
-// The character class row of checktable for the key just read, or -1 for a "|".
+// The character class row of checktable for the key just read, or -1 for a "|". A character
+// typed back from the recover ring takes the class of its own key, not that of the recover key.
 static int recordclass() {
     if (holdch == '|') return -1;
     if (holdch == '-') return 4;
     if (holdch == 'y' || holdch == 'n') return 3;
-    if (type == OP_DIGIT) return 1;
-    if (type == OP_NAME) return 2;
+    int key = type;
+    if (key != OP_OTHER && key != OP_DIGIT && key != OP_NAME) {
+        key = holdch < 128 ? intran[holdch] : OP_OTHER;
+    }
+    if (key == OP_DIGIT) return 1;
+    if (key == OP_NAME) return 2;
     return 0;
 }
 

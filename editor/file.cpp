@@ -470,7 +470,8 @@ void emit() {
 }
 
 // Reads a whole file through the control translation ("~" switches it) into a new buffer
-// ended by `terminator`; returns nullptr when the file cannot be read or is too long.
+// ended by `terminator` (and by 0 after it); returns nullptr when the file cannot be read or
+// is too long.
 static char* readfile(const char* name, char terminator) {
     FILE* in = fopen(name, "r");
     if (in == nullptr) return nullptr;
@@ -492,7 +493,7 @@ static char* readfile(const char* name, char terminator) {
             continue;
         }
         if (c == '\n') c = '\r';
-        if (size + 2 > capacity) {
+        if (size + 3 > capacity) {
             if (capacity >= MAXWHOLEFILE) {
                 free(buffer);
                 fclose(in);
@@ -515,6 +516,7 @@ static char* readfile(const char* name, char terminator) {
     }
     fclose(in);
     buffer[size++] = terminator;
+    if (terminator != 0) buffer[size++] = 0;  // a template stays a C string behind its 4
     char* fitted = static_cast<char*>(realloc(buffer, static_cast<size_t>(size)));
     return fitted != nullptr ? fitted : buffer;
 }

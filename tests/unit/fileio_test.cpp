@@ -1,0 +1,335 @@
+// File input and output seen from the store: the line kinds a fetch builds, where inserted and
+// appended lines go, the edited mark, failed writes, whole-file reading for procedures and
+// templates, and files the store cannot hold as they are.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "editor/build.h"
+#include "editor/commands.h"
+#include "editor/corutils.h"
+#include "editor/file.h"
+#include "editor/getparam.h"
+#include "editor/scrin.h"
+#include "tests/unit/harness.h"
+
+using namespace zek;
+using zektest::coretext;
+using zektest::fresh;
+using zektest::line;
+using zektest::linetext;
+using zektest::runkeys;
+using zektest::settext;
+using zektest::storeproblems;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+void write(const std::string& name, const std::string& bytes) {
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+std::string contents(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool exists(const char* name) { return access(name, F_OK) == 0; }
+
+// Messages shown since the last call: with diserr, or (prefix "~") with progress.
+Texts messages() {
+    Texts m;
+    for (const std::string& s : zektest::takesequences()) {
+        if (s.rfind("$me", 0) == 0) m.push_back(s.substr(3));
+        if (s.rfind("$mh", 0) == 0 && s.size() > 3) m.push_back("~" + s.substr(3));
+    }
+    return m;
+}
+
+bool shows(const Texts& m, const std::string& text) {
+    for (const std::string& s : m) {
+        if (s == text) return true;
+    }
+    return false;
+}
+
+// Each test runs in a scratch directory of its own on a fresh state.
+class FileIO : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        char name[] = "/tmp/zekunitXXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        dir = name;
+        ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+        ASSERT_EQ(chdir(name), 0);
+        fresh();
+    }
+    void TearDown() override {
+        EXPECT_EQ(chdir(saved), 0);
+        std::filesystem::remove_all(dir);
+    }
+    std::string dir;
+    char saved[4096] = {};
+};
+
+}  // namespace
+
+TEST_F(FileIO, FetchBuildsEachLineKind) {
+    write("in.txt", "\\rA|B|\r\n\\m1+2\n\\hhead\n\\aalt\nplain  \n\n\\xkeep\none\vtwo\nlast");
+    settext("old");
+    cur().edited = 1;
+    runkeys("\x03" "FEin.txt\r\r");
+    const struct {
+        int object;
+        const char* text;
+    } expect[] = {
+        {OBJ_RECORD, "A|B|"}, {OBJ_MATH, "1+2"}, {OBJ_H, "head"}, {OBJ_A, "alt"}, {OBJ_TEXT, "plain"},
+        {OBJ_EMPTY, ""},      {OBJ_TEXT, "\\xkeep"}, {OBJ_TEXT, "one"}, {OBJ_TEXT, "two"}, {OBJ_TEXT, "last"},
+    };
+    const COREFILE& c = cur();
+    ASSERT_EQ(c.lncount, 10);
+    long chars = 0;
+    for (int n = 1; n <= 10; n++) {
+        EXPECT_EQ(line(n)->object, expect[n - 1].object) << "line " << n;
+        EXPECT_EQ(linetext(1, n), expect[n - 1].text) << "line " << n;
+        chars += static_cast<long>(strlen(expect[n - 1].text));
+    }
+    EXPECT_EQ(c.charcount, chars);
+    EXPECT_EQ(c.edited, 0);
+    EXPECT_STREQ(c.filname, "in.txt");
+    EXPECT_EQ(c.lnptr, line(1));
+    EXPECT_EQ(c.curline, 1);
+    EXPECT_EQ(storeproblems(), "");
+}
+
+TEST_F(FileIO, InsertAndAppendPlaceLinesAndMarkTheCorefile) {
+    write("x.txt", "X\nY\n");
+    settext("a\nb\nc");
+    COREFILE& c = cur();
+    c.lnptr = line(2);
+    runkeys("\x03" "INx.txt\r\r");
+    EXPECT_EQ(coretext(1), "a\nb\nX\nY\nc");
+    EXPECT_EQ(c.lnptr, line(2)) << "the cursor stays on its line";
+    EXPECT_EQ(c.edited, 1);
+    c.edited = 0;
+    runkeys("\x03" "APx.txt\r\r");
+    EXPECT_EQ(coretext(1), "a\nb\nX\nY\nc\nX\nY");
+    EXPECT_EQ(c.lnptr, line(2));
+    EXPECT_EQ(c.edited, 1);
+    EXPECT_EQ(c.lncount, 7);
+    EXPECT_EQ(c.charcount, 7);
+    EXPECT_EQ(storeproblems(), "");
+}
+
+TEST_F(FileIO, SaveAndOverwriteClearTheEditedMarkJoinKeepsIt) {
+    settext("one\ntwo");
+    COREFILE& c = cur();
+    c.edited = 1;
+    runkeys("\x03" "SAa.txt\r\r");
+    EXPECT_EQ(c.edited, 0);
+    c.edited = 1;
+    runkeys("\x03" "OVa.txt\r\r\r");  // RETURN confirms a name other than the corefile's
+    EXPECT_EQ(c.edited, 0);
+    c.edited = 1;
+    runkeys("\x03" "JOa.txt\r\r");
+    EXPECT_EQ(c.edited, 1);
+    EXPECT_EQ(contents("a.txt"), "one\ntwo\none\ntwo\n");
+    EXPECT_TRUE(messages().size() == 1) << "only the name question";
+}
+
+TEST_F(FileIO, FailedWriteIsReportedAndKeepsTheEditedMark) {
+    settext("data");
+    COREFILE& c = cur();
+    c.edited = 1;
+    strcpy(c.filname, "/dev/full");
+    runkeys("\x03" "OV/dev/full\r\r\r");
+    EXPECT_EQ(messages(), Texts{" Write Failed "});
+    EXPECT_EQ(c.edited, 1);
+    mkdir("sub", 0777);
+    strcpy(curfile, "sub");
+    zektest::setkeys("\r\r");
+    savefile();
+    join();
+    EXPECT_EQ(messages(), (Texts{" Write Failed ", " Write Failed "}));
+    EXPECT_EQ(c.edited, 1);
+}
+
+TEST_F(FileIO, ChecksRefuseWithTheirMessages) {
+    write("in.txt", "x\n");
+    mkdir("sub", 0777);
+    const struct {
+        PROCPTR check;
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {fpr, "", "Empty filename"},
+        {fpw, "", "Empty filename"},
+        {faw, "", "Empty filename"},
+        {fpx, "", "Empty filename"},
+        {fpr, "none", "File not found (or no read permission)"},
+        {fpr, "sub", "File not found (or no read permission)"},
+        {fpw, "none", "File not found (or no write permission)"},
+        {fpw, "sub", "File not found (or no write permission)"},
+        {faw, "in.txt", "File already exists (or no write permission)"},
+        {fpx, "sub", "Requested file cannot be located (or is not executable)!"},
+        {fprs, "none", nullptr},
+    };
+    zektest::setkeys(std::string(20, '\r'));
+    for (const auto& c : cases) {
+        snprintf(curfile, sizeof curfile, "%s", c.name);
+        del = 0;
+        c.check();
+        EXPECT_EQ(del, 2) << c.name;
+        EXPECT_EQ(messages(), c.message ? Texts{c.message} : Texts{}) << c.name;
+    }
+    strcpy(curfile, "new.txt");
+    del = 0;
+    faw();
+    EXPECT_EQ(del, 0);
+    EXPECT_EQ(contents("new.txt"), "") << "the new empty file is left in place";
+}
+
+TEST_F(FileIO, AskAboutFilesLeavesNoFileBehind) {
+    write("in.txt", "x\n");
+    mkdir("sub", 0777);
+    const struct {
+        const char* name;
+        int question, answer;
+    } cases[] = {
+        {"in.txt", 9, 1}, {"in.txt", 10, 1}, {"in.txt", 11, 0}, {"new.txt", 9, 0},
+        {"new.txt", 10, 0}, {"new.txt", 11, 1}, {"sub", 9, 0}, {"sub", 10, 0},
+    };
+    for (const auto& q : cases) {
+        snprintf(curfile, sizeof curfile, "%s", q.name);
+        param[1] = q.question;
+        del = 2;
+        ask();
+        EXPECT_EQ(vl_result[0], q.answer) << q.name << " " << q.question;
+        EXPECT_EQ(del, 0);
+    }
+    EXPECT_FALSE(exists("new.txt"));
+}
+
+TEST_F(FileIO, UpdateWithoutABackupSavesNothing) {
+    write("in.txt", "x\n");
+    mkdir("in.txt.bak", 0777);
+    write("in.txt.bak/keep", "");
+    strcpy(cur().filname, "in.txt");
+    zektest::setkeys("\r");
+    update();
+    EXPECT_EQ(messages(), Texts{"Unable to create .bak file:errno=" + std::to_string(EISDIR) + ". Update cancelled."});
+    EXPECT_EQ(fnptr, 0) << "no SAVE is queued";
+    EXPECT_EQ(contents("in.txt"), "x\n");
+}
+
+TEST_F(FileIO, EmitWritesAnotherCorefileAndKeepsTheCurrentOne) {
+    corenum = 3;
+    settext("rec  \ny");
+    line(1)->object = OBJ_RECORD;
+    corenum = 1;
+    param[1] = 3;
+    param[2] = 1;
+    param[3] = 200000;
+    param[4] = 0;
+    zektest::takeoutput();
+    emit();
+    EXPECT_EQ(zektest::takeoutput(), "\\rrec\ny\n$$$\r\n");
+    EXPECT_EQ(corenum, 1);
+    EXPECT_EQ(linetext(3, 1), "rec") << "the emitted corefile lost its trailing blanks";
+}
+
+TEST_F(FileIO, ProcedureReadingTranslatesBetweenTildesOnly) {
+    write("p.zek", "ab\r\n{M}~{M}{!}~{M}\nx\xffrest");
+    strcpy(curfile, "p.zek");
+    loadfile();
+    ASSERT_NE(loadbufptr, nullptr);
+    EXPECT_STREQ(loadbufptr, "ab\r{M}\r|{M}\rx") << "CR dropped, LF as CR, 255 ends the file";
+    EXPECT_EQ(fnstack[fnptr], loadbufptr) << "pushed as keys";
+    write("open.zek", "~{M");
+    write("q.zek", "{M}");
+    strcpy(curfile, "open.zek");
+    loadfile();
+    strcpy(curfile, "q.zek");
+    loadfile();
+    EXPECT_STREQ(loadbufptr, "{M}") << "every file starts untranslated";
+    write("long.zek", std::string(6000, 'x'));
+    strcpy(curfile, "long.zek");
+    loadfile();
+    EXPECT_EQ(strlen(loadbufptr), 6000u);
+}
+
+TEST_F(FileIO, ProcedureThatLoadsAnotherLeavesNoDanglingSlot) {
+    write("a.zek", "~{$}2{<}{^}~PRb.zek\nXYZ~{>}{%}~");  // the load stands inside a loop
+    write("b.zek", "\nhi");
+    runkeys("\x03" "PRa.zek\r");
+    EXPECT_EQ(coretext(1), "hi") << "the rest of the replaced procedure is not read";
+    EXPECT_EQ(fnptr, 0);
+    ASSERT_EQ(loopptr, 1);
+    EXPECT_EQ(loopstack[1], nullptr) << "the loop no longer points into the old buffer";
+}
+
+TEST_F(FileIO, TemplateReloadedAndDrawnByCore) {
+    write("t.txt", "Name");
+    runkeys("\x03" "TE0|t.txt\r" "TE0|t.txt\r\r");
+    ASSERT_NE(tempbufptr, nullptr);
+    EXPECT_EQ(std::string(tempbufptr), "Name\x04") << "a template ends with the character 4";
+    core[2].viewtype = 2;
+    zektest::takesequences();
+    param[1] = 2;
+    coreset();
+    std::string drawn;
+    for (const std::string& s : zektest::takesequences()) {
+        if (s.rfind("$c", 0) == 0 && s.size() == 3) drawn += s[2];
+    }
+    EXPECT_EQ(drawn, "Name");
+}
+
+TEST_F(FileIO, ByteOf255IsReadAsQuestionMark) {
+    write("in.txt", "a\xff" "b\n\t\xff\n");
+    runkeys("\x03" "FEin.txt\r\r");
+    EXPECT_EQ(coretext(1), "a?b\n        ?");
+    EXPECT_TRUE(shows(messages(), "~ Bytes of value 255 were read as ? "));
+    EXPECT_EQ(storeproblems(), "");
+}
+
+TEST_F(FileIO, FileLargerThanTheStoreIsTruncatedAndStaysUsable) {
+    std::string big;
+    const int lines = 42000;  // 100 bytes a line: 4.2 MB
+    char number[8];
+    for (int n = 1; n <= lines; n++) {
+        snprintf(number, sizeof number, "%06d", n);
+        big += number + std::string(93, 'x') + "\n";
+    }
+    write("big.txt", big);
+    runkeys("\x03" "FEbig.txt\r\r\r");
+    EXPECT_TRUE(shows(messages(), " File Truncated "));
+    COREFILE& c = cur();
+    EXPECT_GT(c.lncount, 40000);
+    EXPECT_LT(c.lncount, lines);
+    EXPECT_EQ(c.charcount, hiaddr) << "every position up to the limit is used";
+    std::string last = linetext(1, c.lncount);
+    EXPECT_EQ(big.compare(static_cast<size_t>(c.lncount - 1) * 100, last.size(), last), 0)
+        << "the last line read is the start of its file line";
+    EXPECT_EQ(storeproblems(), "");
+    int count = c.lncount;
+    c.lnptr = line(1);
+    removeline();
+    c.lnptr = c.header->down;
+    runkeys("\x03" "SAout.txt\r\r");
+    EXPECT_FALSE(shows(messages(), " Write Failed "));
+    std::string saved = contents("out.txt");
+    EXPECT_EQ(saved.compare(0, 7, "000002x"), 0);
+    EXPECT_EQ(static_cast<long>(saved.size()), c.charcount + count - 1);
+    EXPECT_EQ(storeproblems(), "");
+}
