@@ -113,7 +113,10 @@ void screenrefresh() {
     if (hasterminal) refresh();
 }
 
+void (*bellwatch)() = nullptr;
+
 void ringbell() {
+    if (bellwatch != nullptr) bellwatch();
     if (hasterminal) beep();
 }
 

@@ -16,6 +16,7 @@ void scrclear();
 void restorecursor();
 void screenrefresh();
 void ringbell();          // the terminal's own bell, only when a terminal is present
+extern void (*bellwatch)();  // test hook: called for every bell, terminal or not
 void endterminal();       // leaves curses for good at exit
 void entercamode();       // sends enter_ca_mode and restores the program mode on resume
 
