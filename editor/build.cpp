@@ -277,7 +277,10 @@ void bldrec() {
 
 void insmath(const char* string, int length) {
     COREFILE& c = cur();
-    extline();
+    // blanks up to the cursor, none under it: the bytes go in at the cursor
+    while (c.lnptr->length < c.curcol - 1) {
+        if (!cadd(' ')) return;
+    }
     for (int i = 0; i < length; i++) {
         if (!cadd(' ')) return;
         cinsert(1);
