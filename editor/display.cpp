@@ -159,16 +159,12 @@ void wrecord() {
     long end = (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE) ? start : start + l->length;
     disrecptr = start;
     fieldnum = 1;
-    if (canedit) {
-        while (disrecptr < end && fieldnum <= MAXFIELDS) {
-            disfield();
-            fieldnum += 1;
-        }
-    } else {
-        while (fieldnum <= numfields && fieldnum <= MAXFIELDS) {
-            disfield();
-            fieldnum += 1;
-        }
+    // A line that is not editable leaves disrecptr where it is: its outline has numfields
+    // empty fields, and an empty line none.
+    while (disrecptr < end && fieldnum <= MAXFIELDS) {
+        disfield();
+        fieldnum += 1;
+        if (!canedit && fieldnum > numfields) break;
     }
 }
 
