@@ -15,6 +15,7 @@
 #include "editor/prcmnd.h"
 #include "editor/scan.h"
 #include "editor/scrin.h"
+#include "editor/termutils_xq.h"
 #include "tests/unit/harness.h"
 
 using namespace zek;
@@ -86,7 +87,11 @@ TEST(CommandName, ReturnLeavesAndUnknownLettersAreRefused) {
     fresh("\r");
     EXPECT_EQ(getcmnd(), -1);
     fresh("qq\r");
+    static int bells = 0;
+    bellwatch = [] { bells++; };
     EXPECT_EQ(getcmnd(), -2);
+    bellwatch = nullptr;
+    EXPECT_EQ(bells, 1);
     EXPECT_TRUE(sent(takesequences(), "$meInvalid Command Request"));
     fresh();
     runkeys("\x03qq\r\r");
