@@ -3,6 +3,11 @@
 
 namespace zek {
 
+extern int lrcswitch;
+
+void centre();
+void rightshift(int s);
+void leftshift(int s);
 void flushleft();
 void flushright();
 void fcenter();

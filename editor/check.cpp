@@ -15,5 +15,6 @@ void initcheck() {
 }
 
 void extchk() {}
+int recordtest(int) { return 0; }
 
 }  // namespace zek

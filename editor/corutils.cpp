@@ -60,6 +60,8 @@ static void freeheader(LINE* l) {
     freeheaders = l;
 }
 
+void releaseheader(LINE* l) { freeheader(l); }
+
 LINE* allochdr() {
     LINE* l = reserve;
     if (l == nullptr) {
@@ -279,6 +281,28 @@ void garbage() {
     }
     if (reserve == nullptr) reserve = newheader();
     full = (avail > hiaddr || reserve == nullptr) ? 1 : 0;
+}
+
+int appendline(int n, const char* text, int object) {
+    if (n < 0 || n >= NUMCORE) return 0;
+    long length = static_cast<long>(strlen(text));
+    if (avail + length > TEXTSIZE) return 0;
+    int saved = corenum;
+    corenum = n;
+    COREFILE& c = cur();
+    memcpy(textbase + avail, text, static_cast<size_t>(length));
+    c.lnptr = c.header->up;
+    if (length == 0) {
+        allocln(OBJ_EMPTY, 0);
+    } else {
+        allocln(object == OBJ_EMPTY ? OBJ_TEXT : object, static_cast<int>(length));
+        linkphys();
+    }
+    c.curcol = 1;
+    if (distance(c.disln, c.lnptr) >= depth) c.disln = c.disln->down;
+    corenum = saved;
+    if (n == saved) redisplay = 1;
+    return 1;
 }
 
 void collectifneeded() {

@@ -75,6 +75,7 @@ inline COREFILE& cur() { return core[corenum]; }
 void initcore();
 void initfile();
 LINE* allochdr();
+void releaseheader(LINE* l);  // gives back a header that is in no list
 LINE* allocln(int object, int length);
 void linkphys();
 void removeline();
@@ -101,6 +102,11 @@ void show();
 void showcore(FILE* out);
 void showtext(FILE* out);
 void showphys(FILE* out);
+
+// Appends `text` as a new last line of corefile `n`, of kind `object` (0 text), which becomes
+// that corefile's current line in column 1; the window follows it. The current corefile stays.
+// Returns 0 when the store has no room for it.
+int appendline(int n, const char* text, int object);
 
 // Collects when the array is near its limit or the header reserve is gone; the editor loop
 // and the command loop call it after every operation.

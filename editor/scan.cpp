@@ -1,27 +1,333 @@
-// Find and change: scan units, pattern codes, wildcard lines and the text statistics.
+// Find and change: scan units, pattern codes, wildcard lines and the text statistics. Every
+// search reads the current corefile through the text pointer.
 #include "editor/scan.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "editor/check.h"
+#include "editor/corutils.h"
+#include "editor/editor.h"
+#include "editor/getparam.h"
+#include "editor/linutils.h"
+#include "editor/scrin.h"
+#include "editor/scrout.h"
+#include "editor/utilptr.h"
 
 namespace zek {
 
-char targetstring[49];
-
 char scanpattern[49];
+char targetstring[49];
 int scanunit = 0;
+char peepchar = 0;
+int wordlen[21];
+int sentlen[101];
+
+// Pattern codes (control codes of the letters in braces).
+constexpr unsigned char PC_GAP = 1;       // {A}
+constexpr unsigned char PC_ANY = 3;       // {C}
+constexpr unsigned char PC_SEPS = 5;      // {E}
+constexpr unsigned char PC_NOT = 14;      // {N}
+constexpr unsigned char PC_WORDGAP = 23;  // {W}
+constexpr int MAXGAP = 19;
 
 void initscan() {
     scanpattern[0] = 0;
+    targetstring[0] = 0;
     scanunit = 0;
+    peepchar = 0;
+    memset(wordlen, 0, sizeof wordlen);
+    memset(sentlen, 0, sizeof sentlen);
 }
 
-void nextword() {}
-void findchk() {}
-void changechk() {}
+static bool atend() { return lp == cur().header; }
 
-void find() {}
-void resfind() {}
-void resnumber() {}
-void rescheck() {}
-void scantext() {}
-void change() {}
+// The code at the pointer as a class index: the stream codes 4 and 10, or the stored byte.
+static int here() {
+    int ch = peepc() & 255;
+    peepchar = static_cast<char>(ch);
+    return ch;
+}
+
+static int kindhere() { return charkind[here()]; }
+
+struct textpos {
+    LINE* l;
+    int c;
+    int d;
+};
+static textpos savepos() { return {lp, cp, dist}; }
+static void restorepos(const textpos& p) {
+    lp = p.l;
+    cp = p.c;
+    dist = p.d;
+}
+
+// The character at the pointer equals the pattern byte (never at a line end or the end).
+static bool equalshere(unsigned char b) {
+    if (atend()) return false;
+    if (cp > lp->length || lp->object == OBJ_EMPTY || lp->object == OBJ_PICTURE) return false;
+    return textbase[lp->index + cp - 1] == b;
+}
+
+// Walks the pattern from the pointer; `negated` collects the {N} toggles met on the way.
+static bool rawmatch(const unsigned char* p, int& negated) {
+    for (; *p != 0; p++) {
+        unsigned char code = *p;
+        if (code >= 32) {
+            if (!equalshere(code)) return false;
+            nextc();
+        } else if (code == PC_ANY) {
+            nextc();  // at the end nothing is consumed, and the code does not fail
+        } else if (code == PC_SEPS) {
+            if (!(kindhere() & CK_SEPARATOR)) return false;
+            while (!atend() && (kindhere() & CK_SEPARATOR)) nextc();
+        } else if (code == PC_GAP || code == PC_WORDGAP) {
+            unsigned char b = p[1];
+            if (b == 0) return false;  // a gap looks for the next pattern byte, and there is none
+            int advanced = 0;
+            for (;;) {
+                while (!equalshere(b)) {
+                    if (code == PC_GAP) {
+                        if (advanced == MAXGAP || atend()) return false;
+                        advanced++;
+                    } else {
+                        if (atend() || (kindhere() & CK_SEPARATOR)) return false;
+                    }
+                    nextc();
+                }
+                textpos at = savepos();
+                int subnegated = negated;
+                bool ok = rawmatch(p + 1, subnegated);
+                restorepos(at);
+                if (ok) {
+                    negated = subnegated;
+                    return true;
+                }
+                nextc();  // over this b, not counted against the bound
+            }
+        } else if (code == PC_NOT) {
+            negated ^= 1;
+        }
+        // every other control code is ignored
+    }
+    return true;
+}
+
+int match(const char* pattern) {
+    textpos start = savepos();
+    int negated = 0;
+    bool ok = rawmatch(reinterpret_cast<const unsigned char*>(pattern), negated);
+    restorepos(start);
+    return (ok != (negated != 0)) ? 1 : 0;
+}
+
+int fastsearch() {
+    while (!atend()) {
+        if (match(scanpattern)) return 1;
+        nextc();
+    }
+    return 0;
+}
+
+void nextwdend() {
+    while (!(kindhere() & CK_SEPARATOR)) nextc();
+}
+
+void nextlett() {
+    while (!(kindhere() & CK_LETTER)) nextc();
+}
+
+void nextword() {
+    nextwdend();
+    nextlett();
+}
+
+void nextfldend() {
+    while (!atend() && here() != '|' && here() != LINEEND) nextc();
+}
+
+void nextline() {
+    if (atend()) return;
+    lp = lp->down;
+    cp = 1;
+    dist += 1;
+}
+
+void altnextline() { nextline(); }
+
+void nextsent() {
+    while (!(kindhere() & CK_SENTENCE)) nextc();
+    nextlett();
+}
+
+void moveoneunit() {
+    switch (scanunit) {
+        case 0: nextc(); break;
+        case 1: nextword(); break;
+        case 3: nextsent(); break;
+        case 4: prevc(); break;
+        case 6:
+            if (cur().viewtype != 0) {
+                nextline();
+            } else {
+                nextword();
+            }
+            break;
+        case 7: altnextline(); break;
+        default: nextline(); break;  // 2 and 5
+    }
+}
+
+int basictest(int firstloop) {
+    switch (scanunit) {
+        case 5:
+        case 6: return recordtest(firstloop);
+        case 7: {
+            if (atend() || lp->object == OBJ_EMPTY || lp->object == OBJ_PICTURE) {
+                return unify(scanpattern, 0, 0, 0);
+            }
+            return unify(scanpattern, lp->index, 0, lp->length);
+        }
+        default: return match(scanpattern);
+    }
+}
+
+// Searches from the pointer by the scan unit; leaves the pointer on the find.
+static bool search() {
+    if (scanunit == 0) return fastsearch() == 1;
+    bool first = true;
+    while (!atend()) {
+        if (basictest(first ? 1 : 0)) return true;
+        first = false;
+        moveoneunit();
+    }
+    return false;
+}
+
+static void found() {
+    setcur();
+    vl_result[loopdepth] = 1;
+    if (scanunit == 7) copywild();
+}
+
+void find() {
+    vl_result[loopdepth] = 0;
+    setptr();
+    if (search()) found();
+    mode = 1;
+    putresult();
+}
+
+void resfind() {
+    vl_result[loopdepth] = 0;
+    setptr();
+    moveoneunit();
+    if (search()) found();
+    putresult();
+}
+
+void resnumber() {
+    int count = 0;
+    setptr();
+    bool first = true;
+    while (!atend()) {
+        if (basictest(first ? 1 : 0)) count++;
+        first = false;
+        moveoneunit();
+    }
+    vl_result[loopdepth] = count;
+    putresult();
+}
+
+void rescheck() {
+    setptr();
+    int ok = basictest(1);
+    vl_result[loopdepth] = ok;
+    if (ok && scanunit == 7) copywild();
+    putresult();
+}
+
+void findchk() { scanunit = param[1]; }
+
+void changechk() {
+    if (scanpattern[0] == 0) {
+        diserr("Empty scan pattern");
+        del = 2;
+    }
+}
+
+void change() {
+    COREFILE& c = cur();
+    int replace = static_cast<int>(strlen(targetstring));
+    int patternlength = static_cast<int>(strlen(scanpattern));
+    setptr();
+    while (!full && fastsearch()) {
+        bool atlineend = cp > lp->length || lp->object == OBJ_EMPTY;
+        setcur();
+        LINE* l = c.lnptr;
+        int before = l->object == OBJ_EMPTY ? 0 : l->length;
+        if (replace < patternlength) {
+            cremove(patternlength - replace);
+        } else if (replace > patternlength) {
+            for (int i = 0; i < replace - patternlength; i++) cadd(' ');
+            cinsert(replace - patternlength);
+        }
+        // the match may have run over the line's end: the line must hold the whole replacement
+        while (replace > 0 && c.lnptr->length < c.curcol + replace - 1) {
+            if (!cadd(' ')) break;
+        }
+        int room = c.lnptr->length - c.curcol + 1;
+        int n = replace < room ? replace : room;
+        if (n > 0) memcpy(textbase + curptr(), targetstring, static_cast<size_t>(n));
+        c.curcol += replace;
+        bool changed = replace > 0 || (c.lnptr->object != OBJ_EMPTY && c.lnptr->length != before);
+        if (avail > hiaddr || reserve == nullptr) garbage();
+        setptr();
+        // A match at a line end cannot take the line end away; nor can an empty replacement
+        // that removed nothing make progress: continue after it.
+        if (atlineend || !changed) nextc();
+    }
+    if (full) diserr("Warning: operation may not have been completed");
+    redisplay = 1;
+}
+
+void scantext() {
+    memset(wordlen, 0, sizeof wordlen);
+    memset(sentlen, 0, sizeof sentlen);
+    int letters = 0;
+    int words = 0;
+    setptr();
+    while (!atend()) {
+        int kind = kindhere();
+        if (kind & CK_LETTER) letters++;
+        if ((kind & CK_SEPARATOR) && letters != 0) {
+            wordlen[letters < 20 ? letters : 20]++;
+            words++;
+            letters = 0;
+        }
+        if ((kind & CK_SENTENCE) && words != 0) {
+            sentlen[words < 100 ? words : 100]++;
+            words = 0;
+        }
+        nextc();
+    }
+    char text[32];
+    appendline(7, "Word length table", OBJ_TEXT);
+    for (int i = 0; i <= 20; i++) {
+        if (wordlen[i] == 0) continue;
+        snprintf(text, sizeof text, "%3i %5i", i, wordlen[i]);
+        appendline(7, text, OBJ_TEXT);
+    }
+    appendline(7, "***", OBJ_TEXT);
+    appendline(7, "Sentence length table", OBJ_TEXT);
+    for (int i = 0; i <= 100; i++) {
+        if (sentlen[i] == 0) continue;
+        snprintf(text, sizeof text, "%3i %5i", i, sentlen[i]);
+        appendline(7, text, OBJ_TEXT);
+    }
+    appendline(7, "***", OBJ_TEXT);
+    progress("Data written to corefile 7");
+}
 
 }  // namespace zek

@@ -8,7 +8,21 @@ extern char targetstring[49];
 extern char scanpattern[49];
 extern int scanunit;
 
+extern char peepchar;
+extern int wordlen[21];
+extern int sentlen[101];
+
 void initscan();
+int match(const char* pattern);
+int fastsearch();
+int basictest(int firstloop);
+void moveoneunit();
+void nextwdend();
+void nextlett();
+void nextfldend();
+void nextline();
+void altnextline();
+void nextsent();
 void nextword();
 void findchk();
 void changechk();

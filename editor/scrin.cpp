@@ -212,7 +212,11 @@ int zekgetc() {
             // let fetchchar look again.
             return -1;
         }
-        if (isdriverinput(inptr)) return 255;
+        if (isdriverinput(inptr)) {
+            // The driver ended or died: it is put away and keys come from the keyboard again.
+            killprog();
+            return -1;
+        }
         endofinput();
         return 255;
     }

@@ -8,9 +8,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <initializer_list>
 
+#include "editor/getparam.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
+#include "editor/termutils_xq.h"
+#include "editor/terminal_xq.h"
 
 namespace zek {
 
@@ -39,10 +44,12 @@ static void signalprog(int sig) {
     if (progstate != 0 && child_pid > 0) kill(child_pid, sig);
 }
 
+// While the program is suspended the keyboard is read; while it runs, its output.
 void suspendprog() {
     if (progstate == 0) return;
     progstate = 2;
     signalprog(SIGSTOP);
+    inptr = stdin;
 }
 
 void resumeprog() {
@@ -52,6 +59,7 @@ void resumeprog() {
     }
     progstate = 1;
     signalprog(SIGCONT);
+    inptr = zekinput;
     if (voluntary) acknowledge();
 }
 
@@ -66,18 +74,177 @@ void killprog() {
     if (zekinput != nullptr) fclose(zekinput);
     if (zekoutput != nullptr) fclose(zekoutput);
     zekinput = zekoutput = nullptr;
+    pid_t pid = child_pid;
     signalprog(SIGKILL);
+    if (pid > 0) {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
     progstate = 0;
     child_pid = 0;
     inptr = stdin;
 }
 
-int setpipe() { return 0; }
-void runprog() {}
-void swinput() {}
-void calsys() {}
-void changedir() {}
-void directory() {}
+// Runs the program named by curfile, found through the search path, as its only argument.
+static void call_execlp() { execlp(curfile, curfile, static_cast<char*>(nullptr)); }
+
+static void closeonexec(int fd) { fcntl(fd, F_SETFD, FD_CLOEXEC); }
+
+int setpipe() {
+    int zekpipe[2];
+    int progpipe[2];
+    if (pipe(zekpipe) != 0) return 0;
+    if (pipe(progpipe) != 0) {
+        close(zekpipe[0]);
+        close(zekpipe[1]);
+        return 0;
+    }
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) {
+        for (int fd : {zekpipe[0], zekpipe[1], progpipe[0], progpipe[1]}) close(fd);
+        return 0;
+    }
+    if (pid == 0) {
+        dup2(progpipe[0], 0);
+        dup2(zekpipe[1], 1);
+        for (int fd : {zekpipe[0], zekpipe[1], progpipe[0], progpipe[1]}) close(fd);
+        call_execlp();
+        _exit(1);
+    }
+    close(zekpipe[1]);
+    close(progpipe[0]);
+    closeonexec(zekpipe[0]);
+    closeonexec(progpipe[1]);
+    child_pid = pid;
+    zekoutput = fdopen(progpipe[1], "w");
+    zekinput = zekoutput != nullptr ? fdopen(zekpipe[0], "r") : nullptr;
+    if (zekoutput == nullptr || zekinput == nullptr) {
+        if (zekoutput != nullptr) fclose(zekoutput);
+        if (zekoutput == nullptr) close(progpipe[1]);
+        close(zekpipe[0]);
+        zekinput = zekoutput = nullptr;
+        kill(pid, SIGKILL);
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        child_pid = 0;
+        return 0;
+    }
+    return 1;
+}
+
+void runprog() {
+    if (progstate != 0) {
+        diserr("Program already running");
+        return;
+    }
+    if (!setpipe()) {
+        diserr("Can't set up pipes");
+        return;
+    }
+    progstate = 1;
+    progtrans = 1;
+    inptr = zekinput;
+}
+
+void swinput() {
+    switch (param[1]) {
+        case 0:
+            voluntary = 1;
+            suspendprog();
+            inptr = stdin;
+            putstring("###", 'U');
+            break;
+        case 1:
+            resumeprog();
+            if (progstate == 1) inptr = zekinput;
+            break;
+        default:
+            killprog();
+            inptr = stdin;
+            putstring("###", 'U');
+            break;
+    }
+}
+
+static void printline(const char* text) {
+    fputs(text, stdout);
+    fputs("\r\n", stdout);
+}
+
+void calsys() {
+    reseterm();
+    scrclear();
+    printline(sysstring);
+    bool interactive = sysstring[0] == 0 && progstate != 1;
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) {
+        printline("System error: vfork failed.");
+        del = 2;
+    } else if (pid == 0) {
+        // An empty command is an interactive shell: no empty script name is passed to it.
+        if (interactive) {
+            execl("/bin/sh", "sh", "-i", static_cast<char*>(nullptr));
+        } else {
+            execl("/bin/sh", "sh", "-c", sysstring, static_cast<char*>(nullptr));
+        }
+        static const char failed[] = "System error: execl failed\r\n";
+        ssize_t ignored = write(1, failed, sizeof failed - 1);
+        (void)ignored;
+        _exit(1);
+    } else {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    initerm();
+    if (progstate != 1) {
+        int kept = del;
+        printline("");
+        printline("Type [return] to continue");
+        fflush(stdout);
+        gcr();
+        del = kept;
+    }
+    physterm();
+    int saved = visible;
+    visible = 1;
+    gendis();
+    visible = saved;
+}
+
+void changedir() {
+    if (sysstring[0] == 0) {
+        char where[4097];
+        if (getcwd(where, sizeof where) == nullptr) where[0] = 0;
+        progress(where);
+        return;
+    }
+    if (chdir(sysstring) != 0) {
+        diserr("Directory not found (or no permission)");
+        del = 2;
+    }
+}
+
+void directory() {
+    static const char again[] = "DI";
+    const char* command = nullptr;
+    switch (param[1]) {
+        case 0:
+        case 2: command = "ls"; break;           // none or B
+        case 6: command = "ls -l"; break;        // F
+        case 20: command = "ls .."; break;       // T
+        default: break;
+    }
+    if (command == nullptr) {
+        // the message is acknowledged first, so that the wait does not swallow the queued keys
+        diserr("Invalid Argument");
+        pushfn(again);
+        return;
+    }
+    snprintf(sysstring, sizeof sysstring, "%s", command);
+    calsys();
+}
 
 bool call_listcom(const char* file, int from, int to, int copies, const char* initfile) {
     char a1[16], a2[16], a3[16];

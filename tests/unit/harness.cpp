@@ -164,7 +164,9 @@ std::string storeproblems() {
             count++;
             if (l->down->up != l) problems += "broken up link in " + std::to_string(n) + "; ";
             if (l->object == zek::OBJ_DEAD) problems += "dead line in corefile " + std::to_string(n) + "; ";
-            bool owns = l->object != zek::OBJ_EMPTY && l->object != zek::OBJ_PICTURE;
+            // A structured line read without characters (a bare marker) owns no positions.
+            bool owns = l->object != zek::OBJ_EMPTY && l->object != zek::OBJ_PICTURE &&
+                        (l->length > 0 || l->linked);
             if (owns) {
                 chars += l->length;
                 if (phys.count(l) == 0) problems += "line with characters not in the physical list; ";

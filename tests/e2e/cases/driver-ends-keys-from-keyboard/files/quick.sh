@@ -1,0 +1,2 @@
+#!/bin/sh
+printf "NAq.txt\r"
