@@ -20,7 +20,7 @@ def makefile(path, lines=100000):
     with open(path, "w") as f:
         for _ in range(lines):
             line = []
-            while sum(len(w) + 1 for w in line) < rng.randrange(20, 58):
+            while sum(len(w) + 1 for w in line) < rng.randrange(24, 62):
                 line.append(rng.choice(WORDS))
             f.write(" ".join(line) + "\n")
 
@@ -39,7 +39,7 @@ def main():
             if os.path.exists(out):
                 os.remove(out)
 
-        zt, zm = median_run([zek], work, runs, b"FEbig.txt\rSAout.txt\r\rBY\r", clean)
+        zt, zm = median_run([zek], work, runs, b"FEbig.txt\rSAout.txt\rBY\r", clean)
         if open(out, "rb").read() != open(src, "rb").read():
             print("zek wrote a different file")
             return 1

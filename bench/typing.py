@@ -37,9 +37,9 @@ def main():
                 os.remove(out)
 
         million = keys(1000000)
-        script = b"\r" + million + b"\x03SAout.txt\r\rBY\r"
+        script = b"\r" + million + b"\x03SAout.txt\rBY\r"
         t, peak = median_run([zek], work, runs, script, clean)
-        base, _ = median_run([zek], work, runs, b"\r\x03SAout.txt\r\rBY\r", clean)
+        base, _ = median_run([zek], work, runs, b"\r\x03SAout.txt\rBY\r", clean)
         per_second = 1000000 / max(t - base, 1e-9)
         print("Typing 1000000 keys (RETURN every 70) then SAVE, median of %d runs" % runs)
         print("  %.0f ms, %.2f million keys per second, peak %.1f MB" % (t * 1000, per_second / 1e6, peak / 1024))

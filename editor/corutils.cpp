@@ -34,6 +34,38 @@ int redisplay = 0;
 
 static bool storeready = false;
 
+struct numbermemo {
+    LINE* line = nullptr;  // nullptr: nothing is known
+    int number = 0;
+};
+static numbermemo memo[NUMCORE];
+
+void linkschanged(int n) {
+    if (n >= 0 && n < NUMCORE) memo[n].line = nullptr;
+}
+
+void memoreplace(int n, LINE* old, LINE* replacement) {
+    if (n >= 0 && n < NUMCORE && memo[n].line == old) memo[n].line = replacement;
+}
+
+bool memoon(int n, const LINE* l) { return n >= 0 && n < NUMCORE && memo[n].line == l && l != nullptr; }
+
+// A line inserted after `after`: the numbers up to `after` stay; the memo survives only if it
+// is on `after` itself.
+static void memoinsertafter(LINE* after) {
+    if (memo[corenum].line != after) linkschanged(corenum);
+}
+
+// A line taken out: the line after it takes its number.
+static void memoremove(LINE* l) {
+    numbermemo& m = memo[corenum];
+    if (m.line == l && l->down != cur().header) {
+        m.line = l->down;
+    } else {
+        linkschanged(corenum);
+    }
+}
+
 // Line headers come from slabs and return to a free list: a fetch of many lines costs one
 // allocation per slab rather than one per line.
 constexpr int SLABLINES = 1024;
@@ -95,6 +127,7 @@ static void releasestore() {
 
 void initfile() {
     COREFILE& c = cur();
+    linkschanged(corenum);
     clrstars();
     c.header->up = c.header->down = c.header;
     c.lnptr = c.header;
@@ -131,6 +164,7 @@ void initcore() {
 
 LINE* allocln(int object, int length) {
     COREFILE& c = cur();
+    memoinsertafter(c.lnptr);
     LINE* l = allochdr();
     l->object = object;
     l->length = length;
@@ -165,6 +199,7 @@ void removeline() {
     COREFILE& c = cur();
     LINE* l = c.lnptr;
     if (l == c.header) return;
+    memoremove(l);
     delstar();
     l->up->down = l->down;
     l->down->up = l->up;
@@ -203,6 +238,7 @@ void shiftline() {
     avail += old->length;
     c.lnptr = l;
     linkphys();
+    memoreplace(corenum, old, l);
     if (c.disln == old) c.disln = l;
     if (c.starA == old) c.starA = l;
     if (c.starB == old) c.starB = l;
@@ -215,6 +251,7 @@ void shiftline() {
 
 void removefile() {
     COREFILE& c = cur();
+    linkschanged(corenum);
     LINE* l = c.header->down;
     while (l != c.header) {
         LINE* next = l->down;
@@ -316,6 +353,27 @@ int distance(LINE* l1, LINE* l2) {
         if (n > 100000000) break;  // a broken list must not hang the editor
     }
     return n;
+}
+
+int linenumber(int n, LINE* target) {
+    COREFILE& c = core[n];
+    numbermemo& m = memo[n];
+    int number = -1;
+    if (m.line != nullptr) {
+        // look a short way both ways from the line numbered last
+        LINE* down = m.line;
+        LINE* up = m.line;
+        for (int step = 0; step <= 4096 && number < 0; step++) {
+            if (down == target) number = m.number + step;
+            if (number < 0 && up == target) number = m.number - step;
+            if (down != c.header) down = down->down;
+            if (up != c.header) up = up->up;
+        }
+    }
+    if (number < 0) number = distance(c.header, target);
+    m.line = target;
+    m.number = number;
+    return number;
 }
 
 int inadequate(int ln, long ch) {

@@ -85,6 +85,15 @@ void clrfile();
 void wrwholescreen();
 void garbage();
 int distance(LINE* l1, LINE* l2);
+
+// The number of `target` in corefile `n` (distance from its header), helped by a memo of the
+// last line numbered there. The store's own primitives keep the memo right; any other code
+// that links or unlinks lines of corefile n calls linkschanged(n), or memoreplace when one
+// line takes the place of another.
+int linenumber(int n, LINE* target);
+void linkschanged(int n);
+void memoreplace(int n, LINE* old, LINE* replacement);
+bool memoon(int n, const LINE* l);  // the memo of corefile n holds line l
 int inadequate(int ln, long ch);
 void insline();
 void nuline();

@@ -230,7 +230,7 @@ void editstep() {
     fixcursor();
     display();
     if (entry.sideffects & SE_EDITED) after.edited = 1;
-    if (entry.sideffects & SE_LINE) after.curline = distance(after.header, after.lnptr);
+    if (entry.sideffects & SE_LINE) after.curline = linenumber(corenum, after.lnptr);
     collectifneeded();
     putstats();
     discur();

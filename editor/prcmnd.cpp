@@ -83,7 +83,7 @@ void prcmnd() {
                 fixcursor();
                 display();
                 COREFILE& c = cur();
-                if (command.sideffects & CF_LINE) c.curline = distance(c.header, c.lnptr);
+                if (command.sideffects & CF_LINE) c.curline = linenumber(corenum, c.lnptr);
                 collectifneeded();
                 putstats();
                 if (command.sideffects & CF_NAME) putfname();

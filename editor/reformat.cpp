@@ -119,16 +119,16 @@ void rpeep() {
             c = ' ';
             return;
         }
-        unsigned char ch = charat(rlp, rcp);
-        bool lastonline = rcp == len;
-        bool afterword = rcp > 1 && charat(rlp, rcp - 1) != ' ';
-        if (ch == SOFTHYPHEN && lastonline && afterword) {
+        const unsigned char* text = textbase + rlp->index;
+        unsigned char ch = text[rcp - 1];
+        if (ch == ' ') {
+            if (lastc == ' ') {
+                rcp++;
+                continue;
+            }
+        } else if (ch == SOFTHYPHEN && rcp == len && rcp > 1 && text[rcp - 2] != ' ') {
             // a word broken by an earlier reformat: rejoin it without the soft hyphen
             nextstreamline();
-            continue;
-        }
-        if (ch == ' ' && lastc == ' ') {
-            rcp++;
             continue;
         }
         c = ch;
@@ -166,7 +166,28 @@ static void restorestream(const streampos& p) {
     lastc = p.last;
 }
 
+// The common case of a word: it starts at the read position and ends inside the same line,
+// or at its end without a hyphen to rejoin. Sets *end to the column after it; false when the
+// stream rules need the character-by-character path.
+static bool wordinline(int* end) {
+    if (rlp == below) return false;
+    int len = textlen(rlp);
+    if (rcp > len) return false;
+    const unsigned char* text = textbase + rlp->index;
+    int col = rcp;
+    while (col <= len && text[col - 1] != ' ' && text[col - 1] != 4) col++;
+    if (col == rcp) return false;
+    if (col > len) {
+        unsigned char last = text[len - 1];
+        if (last == '-' || last == SOFTHYPHEN) return false;
+    }
+    *end = col;
+    return true;
+}
+
 int countword() {
+    int end = 0;
+    if (wordinline(&end)) return end - rcp;
     streampos start = savestream();
     int n = 0;
     for (rpeep(); c != ' ' && c != 4; rpeep()) {
@@ -198,6 +219,18 @@ static void copychars(int count) {
 }
 
 void copyword() {
+    int end = 0;
+    if (wordinline(&end) && !failed && ravail + (end - rcp) < hiaddr) {
+        int n = end - rcp;
+        memcpy(textbase + ravail, textbase + rlp->index + rcp - 1, static_cast<size_t>(n));
+        ravail += n;
+        newln->length += n;
+        rcount += n;
+        c = textbase[rlp->index + end - 2];
+        lastc = c;
+        rcp = end;
+        return;
+    }
     for (rpeep(); c != ' ' && c != 4; rpeep()) {
         rput(c);
         rnext();
@@ -525,6 +558,13 @@ void reformat() {
         if (p == lastold) break;
     }
     if (starinside) clrstars();
+    // The first new line takes the number of the old first line; later numbers may change.
+    if (memoon(corenum, first)) {
+        memoreplace(corenum, first, rfirst);
+    } else {
+        linkschanged(corenum);
+    }
+    linkschanged(0);
     LINE* before = first->up;
     before->down = below;
     below->up = before;
