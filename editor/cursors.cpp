@@ -161,25 +161,21 @@ void retrn() {
     c.curcol = structured(c.lnptr) ? 1 : lmargin;
 }
 
-void downpage() {
+// Moves the window a page (depth lines) down or up, never onto the header; the cursor line
+// becomes the top line.
+static void pagestep(bool down) {
     COREFILE& c = cur();
     for (int i = 0; i < depth; i++) {
-        if (c.disln->down == c.header) break;
-        c.disln = c.disln->down;
+        LINE* next = down ? c.disln->down : c.disln->up;
+        if (next == c.header) break;
+        c.disln = next;
     }
     c.lnptr = c.disln;
     redisplay = 1;
 }
 
-void up_page() {
-    COREFILE& c = cur();
-    for (int i = 0; i < depth; i++) {
-        if (c.disln->up == c.header) break;
-        c.disln = c.disln->up;
-    }
-    c.lnptr = c.disln;
-    redisplay = 1;
-}
+void downpage() { pagestep(true); }
+void up_page() { pagestep(false); }
 
 void gotobottom() {
     COREFILE& c = cur();

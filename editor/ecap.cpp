@@ -337,26 +337,25 @@ void ldleft() {
     c.edited = 1;
 }
 
-void lddown() {
+// Draws or erases down or up: a stub out of this cell, the line step (which adds a line at
+// either end of the text), a stub into the new cell; then the two rows are redrawn, or the
+// window when the step scrolled it.
+static void ldvertical(bool down) {
     if (full) return;
     COREFILE& c = cur();
-    ldmod(2);
+    ldmod(down ? 2 : 8);
     redisplay = 0;
-    downline();
-    ldmod(8);
-    redisplay = (redisplay == 0 || redisplay == 5) ? 20 : 1;
+    if (down) {
+        downline();
+    } else {
+        upline();
+    }
+    ldmod(down ? 8 : 2);
+    redisplay = (redisplay == 0 || redisplay == 5) ? (down ? 20 : 21) : 1;
     c.edited = 1;
 }
 
-void ldup() {
-    if (full) return;
-    COREFILE& c = cur();
-    ldmod(8);
-    redisplay = 0;
-    upline();
-    ldmod(2);
-    redisplay = (redisplay == 0 || redisplay == 5) ? 21 : 1;
-    c.edited = 1;
-}
+void lddown() { ldvertical(true); }
+void ldup() { ldvertical(false); }
 
 }  // namespace zek
