@@ -261,16 +261,34 @@ void change() {
     COREFILE& c = cur();
     int replace = static_cast<int>(strlen(targetstring));
     int patternlength = static_cast<int>(strlen(scanpattern));
+    bool nospace = false;
     setptr();
     while (!full && fastsearch()) {
         bool atlineend = cp > lp->length || lp->object == OBJ_EMPTY;
+        LINE* lastln = c.lnptr;
+        int lastcol = c.curcol;
+        LINE* lasttop = c.disln;
         setcur();
         LINE* l = c.lnptr;
         int before = l->object == OBJ_EMPTY ? 0 : l->length;
         if (replace < patternlength) {
             cremove(patternlength - replace);
         } else if (replace > patternlength) {
-            for (int i = 0; i < replace - patternlength; i++) cadd(' ');
+            int grown = 0;
+            while (grown < replace - patternlength && cadd(' ')) grown++;
+            if (grown < replace - patternlength) {
+                // A line that cannot move to the end of the array cannot grow: shifting its
+                // text would lose its last characters. Give the blanks back and stop there.
+                l = c.lnptr;
+                memset(textbase + l->index + l->length - grown, FREEPOS, static_cast<size_t>(grown));
+                l->length -= grown;
+                c.charcount -= grown;
+                c.lnptr = lastln;
+                c.curcol = lastcol;
+                c.disln = lasttop;
+                nospace = true;
+                break;
+            }
             cinsert(replace - patternlength);
         }
         // the match may have run over the line's end: the line must hold the whole replacement
@@ -288,7 +306,7 @@ void change() {
         // that removed nothing make progress: continue after it.
         if (atlineend || !changed) nextc();
     }
-    if (full) diserr("Warning: operation may not have been completed");
+    if (full || nospace) diserr("Warning: operation may not have been completed");
     redisplay = 1;
 }
 

@@ -338,6 +338,27 @@ TEST(Change, AFullStoreStopsTheReplacingAndKeepsWhatWasDone) {
     EXPECT_EQ(storeproblems(), "");
 }
 
+TEST(Change, ALongLineThatCannotMoveKeepsItsEnd) {
+    // Near the limit a line longer than the margin behind hiaddr cannot move to the end of the
+    // array, so it cannot grow: no replacement may push its last characters out.
+    std::string text = "cat " + std::string(1990, 'x') + " cat END";
+    start(text, 0, "cat");
+    strcpy(targetstring, "cats");
+    fillstore(3);
+    setkeys("\r");
+    takesequences();
+    cur().curcol = 2;
+    change();
+    std::string now = linetext(1, 1);
+    EXPECT_EQ(now.size(), text.size());
+    EXPECT_EQ(now.substr(0, 4), "cat ");
+    EXPECT_EQ(now.substr(now.size() - 8), " cat END");
+    EXPECT_EQ(errors(), "Warning: operation may not have been completed;");
+    EXPECT_EQ(cur().lnptr, line(1)) << "the cursor stays after the last replacement made";
+    EXPECT_EQ(cur().curcol, 2);
+    EXPECT_EQ(storeproblems(), "");
+}
+
 TEST(Change, NothingIsReplacedWhileTheStoreIsFull) {
     start("cat", 0, "cat");
     strcpy(targetstring, "dog");
