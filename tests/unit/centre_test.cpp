@@ -13,27 +13,21 @@ using namespace zektest;
 
 namespace {
 
-const std::string ALIGN = "\x1b[k";  // ESC [ k, then the character to align on
-
-// Shifts line 1 of `text` with `shift` between margins `left` and `right`; the line comes back.
-std::string shifted(const std::string& text, void (*shift)(), int left, int right) {
+// Shifts line 1 of `text` between margins `left` and `right` with `shift`, or, when `shift`
+// is null, by the align key followed by `keys`; the line comes back.
+std::string shifted(const std::string& text, void (*shift)(), int left, int right,
+                    const std::string& keys = "") {
     fresh();
     settext(text);
     lmargin = left;
     rmargin = right;
     redisplay = 0;
-    shift();
-    EXPECT_EQ(storeproblems(), "") << text;
-    return linetext(1, 1);
-}
-
-std::string aligned(const std::string& text, const std::string& on, int right) {
-    fresh();
-    settext(text);
-    rmargin = right;
-    redisplay = 0;
-    runkeys(ALIGN + on);
-    EXPECT_EQ(lrcswitch, 3);
+    if (shift != nullptr) {
+        shift();
+    } else {
+        runkeys("\x1b[k" + keys);
+        EXPECT_EQ(lrcswitch, 3);
+    }
     EXPECT_EQ(storeproblems(), "") << text;
     return linetext(1, 1);
 }
@@ -48,32 +42,16 @@ TEST(LineShift, EachModeAndItsSwitch) {
     EXPECT_EQ(shifted("ab   ", flushright, 1, 5), "   ab") << "trailing blanks are stripped first";
     EXPECT_EQ(lrcswitch, 2);
     EXPECT_EQ(redisplay, 5);
-    EXPECT_EQ(cur().charcount, 5);
+    EXPECT_EQ(shifted("x=1 y=2", nullptr, 1, 10, "="), "        x=1 y=2") << "on the first occurrence";
+    EXPECT_EQ(shifted("x=1", nullptr, 1, 10, "#"), "x=1") << "absent: no shift";
+    EXPECT_EQ(redisplay, 0);
+    EXPECT_EQ(shifted("    ", fcenter, 1, 72), "") << "a blank line is only stripped";
+    EXPECT_EQ(redisplay, 0);
 }
 
-TEST(LineShift, CentreRoundsTowardMinusInfinity) {
+TEST(LineShift, CentreRoundsDownAndNothingMovesLeftOfColumnOne) {
     EXPECT_EQ(shifted("       abcde", fcenter, 1, 10), "  abcde") << "-9 / 2 gives -5";
-    EXPECT_EQ(cur().charcount, 7);
     EXPECT_EQ(shifted("abcd", fcenter, 1, 10), "   abcd") << "7 / 2 gives 3";
-}
-
-TEST(LineShift, NeverLeftOfColumnOne) {
     EXPECT_EQ(shifted("   abcdefghijkl", flushright, 1, 5), "abcdefghijkl");
-    EXPECT_EQ(aligned("   abcdefgh:", ":", 5), "abcdefgh:");
-}
-
-TEST(LineShift, AlignOnTheFirstOccurrence) {
-    EXPECT_EQ(aligned("x=1 y=2", "=", 10), "        x=1 y=2");
-    EXPECT_EQ(aligned("x=1", "#", 10), "x=1") << "absent: no shift";
-    EXPECT_EQ(redisplay, 0);
-}
-
-TEST(LineShift, BlankAndStructuredLinesStay) {
-    EXPECT_EQ(shifted("    ", fcenter, 1, 72), "");
-    EXPECT_EQ(redisplay, 0);
-    fresh();
-    settext("R|");
-    line(1)->object = OBJ_RECORD;
-    flushright();
-    EXPECT_EQ(linetext(1, 1), "R|");
+    EXPECT_EQ(shifted("   abcdefgh:", nullptr, 1, 5, ":"), "abcdefgh:");
 }
