@@ -87,7 +87,8 @@ TEST(CommandName, ReturnLeavesAndUnknownLettersAreRefused) {
     fresh("\r");
     EXPECT_EQ(getcmnd(), -1);
     fresh("qq\r");
-    static int bells = 0;
+    static int bells;
+    bells = 0;
     bellwatch = [] { bells++; };
     EXPECT_EQ(getcmnd(), -2);
     bellwatch = nullptr;
