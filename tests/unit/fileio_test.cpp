@@ -67,20 +67,8 @@ bool shows(const Texts& m, const std::string& text) {
 // Each test runs in a scratch directory of its own on a fresh state.
 class FileIO : public ::testing::Test {
    protected:
-    void SetUp() override {
-        char name[] = "/tmp/zekunitXXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-        ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-        ASSERT_EQ(chdir(name), 0);
-        fresh();
-    }
-    void TearDown() override {
-        EXPECT_EQ(chdir(saved), 0);
-        std::filesystem::remove_all(dir);
-    }
-    std::string dir;
-    char saved[4096] = {};
+    void SetUp() override { fresh(); }
+    ScratchDir scratch;
 };
 
 }  // namespace

@@ -2,7 +2,10 @@
 // captured in memory, no terminal and no signal handlers.
 #include "tests/unit/harness.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <set>
 
@@ -147,6 +150,21 @@ void settext(const std::string& text) {
     c.curcol = 1;
     c.curline = 1;
     c.disln = c.lnptr;
+}
+
+ScratchDir::ScratchDir() {
+    char name[] = "/tmp/zekunitXXXXXX";
+    if (mkdtemp(name) == nullptr) abort();
+    path = name;
+    char here[4096];
+    if (getcwd(here, sizeof here) == nullptr) abort();
+    saved = here;
+    if (chdir(name) != 0) abort();
+}
+
+ScratchDir::~ScratchDir() {
+    if (chdir(saved.c_str()) != 0) perror("chdir");
+    std::filesystem::remove_all(path);
 }
 
 std::string storeproblems() {

@@ -47,6 +47,14 @@ std::string coretext(int c);
 // Puts text into the current corefile, replacing its contents: one line per "\n"-separated part.
 void settext(const std::string& text);
 
+// A scratch directory that is the working directory for its lifetime, then removed.
+struct ScratchDir {
+    ScratchDir();
+    ~ScratchDir();
+    std::string path;
+    std::string saved;
+};
+
 // Checks the store's invariants; returns an empty string when they hold, else what is wrong.
 std::string storeproblems();
 

@@ -49,11 +49,6 @@ void send(const char* text) {
 class Program : public ::testing::Test {
    protected:
     void SetUp() override {
-        char name[] = "/tmp/zekprogXXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir = name;
-        ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-        ASSERT_EQ(chdir(name), 0);
         oldpipe = signal(SIGPIPE, SIG_IGN);
         fresh();
         snprintf(curfile, sizeof curfile, "/bin/cat");
@@ -61,8 +56,6 @@ class Program : public ::testing::Test {
     void TearDown() override {
         if (progstate != 0) killprog();
         signal(SIGPIPE, oldpipe);
-        EXPECT_EQ(chdir(saved), 0);
-        std::filesystem::remove_all(dir);
     }
 
     // Runs `body` with standard output going to a file, whose contents come back.
@@ -79,8 +72,7 @@ class Program : public ::testing::Test {
         return contents("stdout.txt");
     }
 
-    std::string dir;
-    char saved[4096] = {};
+    ScratchDir scratch;
     void (*oldpipe)(int) = SIG_DFL;
 };
 
