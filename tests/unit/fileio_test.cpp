@@ -68,7 +68,7 @@ bool shows(const Texts& m, const std::string& text) {
 class FileIO : public ::testing::Test {
    protected:
     void SetUp() override { fresh(); }
-    ScratchDir scratch;
+    zektest::ScratchDir scratch;
 };
 
 }  // namespace

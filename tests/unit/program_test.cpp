@@ -72,7 +72,7 @@ class Program : public ::testing::Test {
         return contents("stdout.txt");
     }
 
-    ScratchDir scratch;
+    zektest::ScratchDir scratch;
     void (*oldpipe)(int) = SIG_DFL;
 };
 
