@@ -61,10 +61,18 @@ def main():
         print(__doc__)
         return 2
     zek = os.path.abspath(sys.argv[1])
+    preexec, env = sandbox()
+    if preexec is not None:
+        # The unprivileged user may not be able to reach the build folder: run a copy.
+        home = tempfile.mkdtemp(prefix="zek-robust-bin-")
+        os.chmod(home, 0o755)
+        copy = os.path.join(home, "zek")
+        shutil.copy2(zek, copy)
+        os.chmod(copy, 0o755)
+        zek = copy
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 8.0
     seed = int(sys.argv[3]) if len(sys.argv) > 3 else int(time.time())
     rng = random.Random(seed)
-    preexec, env = sandbox()
     deadline = time.time() + seconds
     runs = 0
     failures = []
@@ -85,6 +93,8 @@ def main():
         runs += 1
         if failures:
             break
+    if preexec is not None:
+        shutil.rmtree(os.path.dirname(zek), ignore_errors=True)
     print("robustness: %d runs, seed %d" % (runs, seed))
     for keys, why in failures:
         path = os.path.join(tempfile.gettempdir(), "zek-robust-failure.keys")
