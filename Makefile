@@ -12,11 +12,13 @@ build:
 	cmake --build build -j $(JOBS)
 
 test: build
+	@test -f build/zek_unit || { echo "the tests need GoogleTest and Python 3: run .ci/run, or install libgtest-dev and python3, then rm -rf build"; exit 1; }
 	cd build && ctest --output-on-failure
 
 sanitize:
 	@test -f build-san/CMakeCache.txt || cmake -S . -B build-san -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DZEK_SANITIZE=ON
 	cmake --build build-san -j $(JOBS)
+	@test -f build-san/zek_unit || { echo "the tests need GoogleTest and Python 3: run .ci/run"; exit 1; }
 	cd build-san && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure
 
 bench: build
