@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "editor/build.h"
+#include "editor/commands.h"
 #include "editor/check.h"
 #include "editor/corutils.h"
 #include "editor/cursors.h"
@@ -77,6 +78,35 @@ void loaddefaults() {
     inptr = stdin;
 }
 
+// True when every character of `name` would be accepted by a file-name parameter typed with
+// the default keys; only then can the name be queued as keystrokes.
+static bool typable(const char* name) {
+    for (const char* p = name; *p != 0; p++) {
+        unsigned char ch = static_cast<unsigned char>(*p);
+        bool ok = (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
+                  ch == '-' || ch == '.' || ch == '/' || ch == '_' || ch == '~';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// Runs a start-up command on a name that cannot be typed: its check, then its operation.
+static void runstartcommand(const char* name, const char* file) {
+    for (int i = 0; i < NUMCOMMANDS; i++) {
+        if (strcmp(commands[i].name, name) != 0) continue;
+        cmdptr = i;
+        snprintf(curfile, sizeof curfile, "%s", file);
+        param[1] = 0;
+        param[2] = 1;
+        param[3] = 200000;
+        del = 0;
+        commands[i].checker();
+        if (del != 2) commands[i].cmdop();
+        del = 0;
+        return;
+    }
+}
+
 void getfpar() {
     if (fparnum < 2 || fparam1 == nullptr) return;
     if (strlen(fparam1) > NAMELEN) return;
@@ -85,6 +115,10 @@ void getfpar() {
     fprs();
     const char* command = (del == 2) ? "NA" : "FE";
     del = 0;
+    if (!typable(fparam1)) {
+        runstartcommand(command[0] == 'N' ? "NAME" : "FETCH", fparam1);
+        return;
+    }
     snprintf(startcommand, sizeof startcommand, "%s%s\r", command, fparam1);
     pushfn(startcommand);
 }
@@ -92,12 +126,21 @@ void getfpar() {
 void queuestartkeys() {
     if (fparnum == 3 && strcmp(fparam1, "-d") == 0) {
         // A driver named by an absolute path is run as it stands; any other is looked for here.
-        const char* prefix = fparam2[0] == '/' ? "" : "./";
-        snprintf(startcommand, sizeof startcommand, "RU%s%s\r", prefix, fparam2);
-        pushfn(startcommand);
+        char path[sizeof startcommand - 4];
+        snprintf(path, sizeof path, "%s%s", fparam2[0] == '/' ? "" : "./", fparam2);
+        if (typable(path)) {
+            snprintf(startcommand, sizeof startcommand, "RU%s\r", path);
+            pushfn(startcommand);
+        } else {
+            runstartcommand("RUN", path);
+        }
     } else if (fparnum == 3 && strcmp(fparam1, "-p") == 0) {
         snprintf(startcommand, sizeof startcommand, "PR%s\r", fparam2);
-        pushfn(startcommand);
+        if (typable(fparam2)) {
+            pushfn(startcommand);
+        } else {
+            runstartcommand("PROCEDURE", fparam2);
+        }
     } else if (fparnum <= 2) {
         getfpar();
     }

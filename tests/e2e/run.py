@@ -75,7 +75,11 @@ def runcase(zek, name):
     problems = []
     with open(os.path.join(folder, "keys"), encoding="latin-1") as f:
         keys = translate(f.read())
-    args = readlines(os.path.join(folder, "args")) if os.path.exists(os.path.join(folder, "args")) else []
+    args = []
+    if os.path.exists(os.path.join(folder, "args")):
+        # arguments are passed as the bytes the file holds, one per line
+        with open(os.path.join(folder, "args"), "rb") as f:
+            args = [line.rstrip(b"\n") for line in f if line.rstrip(b"\n")]
     env = dict(os.environ)
     env.pop("LINES", None)
     env.pop("COLUMNS", None)
@@ -88,7 +92,7 @@ def runcase(zek, name):
         if os.path.isdir(os.path.join(folder, "files")):
             shutil.copytree(os.path.join(folder, "files"), work, dirs_exist_ok=True)
         try:
-            proc = subprocess.run([zek] + args, input=keys, cwd=work, env=env,
+            proc = subprocess.run([os.fsencode(zek)] + args, input=keys, cwd=work, env=env,
                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=TIMEOUT)
         except subprocess.TimeoutExpired:
             return ["timed out after %d s" % TIMEOUT]
