@@ -123,7 +123,26 @@ int match(const char* pattern) {
 }
 
 int fastsearch() {
+    // A pattern that starts with a plain character (and negates nothing) can only match where
+    // that character stands: the search jumps from one occurrence to the next within a line.
+    unsigned char first = static_cast<unsigned char>(scanpattern[0]);
+    bool jump = first >= 32 && strchr(scanpattern, PC_NOT) == nullptr;
     while (!atend()) {
+        if (jump) {
+            bool chars = lp->object != OBJ_EMPTY && lp->object != OBJ_PICTURE && cp <= lp->length;
+            const void* at = nullptr;
+            if (chars) {
+                const unsigned char* text = textbase + lp->index;
+                at = memchr(text + cp - 1, first, static_cast<size_t>(lp->length - cp + 1));
+                if (at != nullptr) cp = static_cast<int>(static_cast<const unsigned char*>(at) - text) + 1;
+            }
+            if (at == nullptr) {
+                cp = lp->length + 1;  // nothing on the rest of this line: on to the next one
+                if (lp->object == OBJ_EMPTY || lp->object == OBJ_PICTURE) cp = 1;
+                nextc();
+                continue;
+            }
+        }
         if (match(scanpattern)) return 1;
         nextc();
     }
