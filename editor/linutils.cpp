@@ -43,7 +43,7 @@ int cadd(int chr) {
         l->index = avail;
         l->object = OBJ_TEXT;
         linkphys();
-    } else if (!l->linked || (l != lastphys && textbase[endptr()] != FREEPOS)) {
+    } else if (!l->linked || (l != lastphys && (endptr() >= TEXTSIZE || textbase[endptr()] != FREEPOS))) {
         shiftline();
         l = c.lnptr;
         if (!l->linked) return 0;

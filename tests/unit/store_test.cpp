@@ -237,6 +237,19 @@ TEST(Store, GrowthNeverRunsPastTheArray) {
     EXPECT_EQ(cadd('x'), 0);
     EXPECT_EQ(coretext(1), "ab\ncd");
     EXPECT_EQ(storeproblems(), "");
+
+    // A line that ends exactly at the array's end, no longer the last one stored: growing it
+    // must not look past the array.
+    fresh();
+    avail = TEXTSIZE - 2;
+    cur().lnptr = line(1);
+    cadd('a');
+    cadd('b');
+    allocln(OBJ_EMPTY, 0);
+    EXPECT_EQ(cadd('z'), 0);  // the new line gets no storage either
+    cur().lnptr = line(1);
+    EXPECT_EQ(cadd('c'), 0);
+    EXPECT_EQ(zektest::linetext(1, 1), "ab");
 }
 
 TEST(Store, NewLineKeyOpensAnEmptyLineAtTheMargin) {
