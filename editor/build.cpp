@@ -242,7 +242,7 @@ int xbldrec() {
     if (cls < 0) return 0;
     COREFILE& c = cur();
     LINE* l = c.lnptr;
-    if (l->object != OBJ_RECORD) return 0;
+    if (l->object != OBJ_RECORD || c.curcol > l->length) return 0;  // the cursor stays inside
     findfield();
     fieldlen();
     int f = fieldnum <= MAXFIELDS ? fieldnum : MAXFIELDS;
