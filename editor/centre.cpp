@@ -17,6 +17,7 @@ static unsigned char alignchar = 0;
 void rightshift(int s) {
     COREFILE& c = cur();
     int len = c.lnptr->length;
+    if (avail + s > hiaddr) return;  // no room for the shift
     for (int i = 0; i < s; i++) {
         if (!cadd(' ')) return;
     }
@@ -62,7 +63,11 @@ void centre() {
             break;
     }
     if (s < 1 - left) s = 1 - left;
-    if (s > 0) rightshift(s);
+    if (s > 0) {
+        int before = l->length;
+        rightshift(s);
+        if (c.lnptr->length == before) return;
+    }
     if (s < 0) leftshift(-s);
     if (s != 0) redisplay = 5;
 }

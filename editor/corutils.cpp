@@ -423,12 +423,10 @@ void advfile(int relative) {
         c.disln = l;
         redisplay = 1;
     }
-    if (relative) {
-        c.curcol += col;
-    } else {
-        c.curcol = col < 1 ? col + c.lnptr->length + 1 : col;
-    }
-    if (c.curcol < 1) c.curcol = 1;
+    long column = relative ? static_cast<long>(c.curcol) + col : (col < 1 ? col + c.lnptr->length + 1L : col);
+    // No column beyond the array can ever hold a character: a larger one only risks overflow.
+    if (column > TEXTSIZE) column = TEXTSIZE;
+    c.curcol = column < 1 ? 1 : static_cast<int>(column);
 }
 
 void positn() { advfile(0); }

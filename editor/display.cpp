@@ -50,8 +50,9 @@ void display() {
 void distxt() {
     COREFILE& c = cur();
     if (c.curcol <= pshift || c.curcol > rightcol) {
+        // the first of swidth, swidth + shiftc, swidth + 2 shiftc, ... that reaches the cursor
         rightcol = swidth;
-        while (rightcol < c.curcol) rightcol += shiftc;
+        if (c.curcol > swidth) rightcol += (c.curcol - swidth + shiftc - 1) / shiftc * shiftc;
         pshift = rightcol - swidth;
         redisplay = 8;
     }

@@ -91,6 +91,10 @@ void erasefield() {
 
 void extline() {
     COREFILE& c = cur();
+    // Padding that the array could never hold is not begun: it would only fill the store
+    // and be trimmed again by the next collection.
+    long missing = static_cast<long>(c.curcol) - c.lnptr->length;
+    if (missing > 0 && avail + missing > hiaddr) return;
     while (c.lnptr->length < c.curcol) {
         if (!cadd(' ')) break;
     }

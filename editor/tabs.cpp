@@ -31,9 +31,9 @@ int tabcol(int c) {
 
 void tabcur() {
     COREFILE& c = cur();
-    do {
-        c.curcol += 1;
-    } while (!tabcol(c.curcol));
+    c.curcol += 1;
+    if (c.curcol < lmargin) c.curcol = lmargin;  // no tab column lies left of the margin
+    while (!tabcol(c.curcol)) c.curcol += 1;
     dtstate = 1;
 }
 

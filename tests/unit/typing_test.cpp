@@ -32,6 +32,25 @@ TEST(Typing, TypingModePadsToTheCursorAndEchoes) {
     EXPECT_EQ(cur().edited, 1);
 }
 
+// A column that the array could never pad to is refused at once: no blanks are added, so no
+// collection trims them and the next key does not start over.
+TEST(Typing, AColumnBeyondTheStoreIsRefusedWithoutPadding) {
+    fresh();
+    settext("abc");
+    long before = avail;
+    cur().curcol = 3900000;
+    runkeys("xy");
+    EXPECT_EQ(linetext(1, 1), "abc");
+    EXPECT_EQ(avail, before);
+    EXPECT_EQ(full, 0);
+    EXPECT_EQ(storeproblems(), "");
+    zek::param[1] = 0;
+    zek::param[2] = 999999999;
+    advance();
+    advance();
+    EXPECT_EQ(cur().curcol, TEXTSIZE);  // clamped, never overflowing
+}
+
 TEST(Typing, InsertModeShiftsTheRestAndRedrawsTheLine) {
     fresh();
     settext("abc");
