@@ -8,6 +8,7 @@
 
 #include "editor/build.h"
 #include "editor/ecap.h"
+#include "editor/getparam.h"
 #include "editor/tabs.h"
 #include "editor/terminal_xq.h"
 #include "tests/unit/editkeys.h"
