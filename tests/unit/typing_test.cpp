@@ -39,7 +39,7 @@ TEST(Typing, AColumnBeyondTheStoreIsRefusedWithoutPadding) {
     fresh();
     settext("abc");
     long before = avail;
-    cur().curcol = 3900000;
+    cur().curcol = 4500000;
     runkeys("xy");
     EXPECT_EQ(linetext(1, 1), "abc");
     EXPECT_EQ(avail, before);
