@@ -198,7 +198,7 @@ void findfield() {
     const COREFILE& c = cur();
     const LINE* l = c.lnptr;
     long start = l->index;
-    long length = (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE) ? 0 : l->length;
+    long length = linechars(l);
     long cursor = start + c.curcol - 1;
     long end = start + length;
     if (cursor > end) cursor = end;
@@ -215,7 +215,7 @@ void findfield() {
 
 void fieldlen() {
     const LINE* l = cur().lnptr;
-    long length = (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE) ? 0 : l->length;
+    long length = linechars(l);
     long end = l->index + length;
     long p = recptr;
     while (p < end && textbase[p] != '|') p++;
@@ -305,7 +305,7 @@ static bool nodesymbol(unsigned char b) { return b == 245 || (b >= 247 && b <= 2
 int skipbars(int num, int ch1, int ch2, int direction, int bflag) {
     (void)bflag;
     const LINE* l = cur().lnptr;
-    int length = (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE) ? 0 : l->length;
+    int length = linechars(l);
     int pos = cur().curcol - 1;
     int level = 0;
     while (num > 0 && pos >= 0 && pos < length) {
@@ -381,18 +381,10 @@ void recmath() {
     redisplay = 1;
 }
 
-// The table node whose marker (245) is at the cursor: its content runs from just after the
-// node start (246) to the marker; rows end with 244, cells are separated by 243.
-struct tableinfo {
-    int start;  // column of the first content character
-    int numrows;
-    int numcols;
-};
-
-static bool tableatcursor(tableinfo& t) {
+bool measuretable(tableinfo& t) {
     const COREFILE& c = cur();
     const LINE* l = c.lnptr;
-    if (c.curflag != 3 || l->object != OBJ_MATH || c.curcol > l->length) return false;
+    if (c.curcol > linechars(l)) return false;
     if (textbase[l->index + c.curcol - 1] != 245) return false;
     int start = c.curcol - 1;
     while (start >= 1 && textbase[l->index + start - 1] != 246) start--;
@@ -412,6 +404,12 @@ static bool tableatcursor(tableinfo& t) {
         }
     }
     return true;
+}
+
+// The table-cell cursor stands on a table of a mathematics line.
+static bool tableatcursor(tableinfo& t) {
+    const COREFILE& c = cur();
+    return c.curflag == 3 && c.lnptr->object == OBJ_MATH && measuretable(t);
 }
 
 void instabrow() {

@@ -45,4 +45,13 @@ int getfieldpar();
 
 extern const int checktable[5][9];
 
+// The table node whose marker (245) is at the cursor: its content runs from just after the
+// node start (246) to the marker; rows end with 244, cells are separated by 243.
+struct tableinfo {
+    int start;  // column of the first content character
+    int numrows;
+    int numcols;
+};
+bool measuretable(tableinfo& t);  // false when the cursor is not on a table's marker
+
 }  // namespace zek

@@ -204,7 +204,7 @@ static int maycreate(const char* name) {
 static int cursorchar() {
     const COREFILE& c = cur();
     const LINE* l = c.lnptr;
-    if (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE || c.curcol > l->length) return ' ';
+    if (c.curcol > linechars(l)) return ' ';
     return textbase[l->index + c.curcol - 1];
 }
 

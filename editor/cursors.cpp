@@ -238,32 +238,15 @@ static int tablecols = 1;
 static int cursorbyte() {
     const COREFILE& c = cur();
     const LINE* l = c.lnptr;
-    if (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE || c.curcol > l->length) return -1;
+    if (c.curcol > linechars(l)) return -1;
     return textbase[l->index + c.curcol - 1];
 }
 
-// Counts the rows and columns of the table whose marker (245) is at the cursor: the rows of
-// its content end with 244, the cells of a row are separated by 243.
-static void measuretable() {
-    const COREFILE& c = cur();
-    const LINE* l = c.lnptr;
-    tablerows = tablecols = 1;
-    int col = c.curcol - 1;
-    int start = col;
-    while (start >= 1 && textbase[l->index + start - 1] != 246) start--;
-    int rows = 1, cells = 1, widest = 1;
-    for (int i = start; i < col; i++) {
-        unsigned char b = textbase[l->index + i];
-        if (b == 244) {
-            rows++;
-            cells = 1;
-        } else if (b == 243) {
-            cells++;
-            if (cells > widest) widest = cells;
-        }
-    }
-    tablerows = rows;
-    tablecols = widest;
+static void sizetable() {
+    tableinfo t;
+    bool table = zek::measuretable(t);
+    tablerows = table ? t.numrows : 1;
+    tablecols = table ? t.numcols : 1;
 }
 
 void greencur() {
@@ -271,7 +254,7 @@ void greencur() {
     if (c.curflag == 1 && cursorbyte() == 245) {
         c.curflag = 3;
         greenx = greeny = 0;
-        measuretable();
+        sizetable();
     } else if (c.curflag == 3) {
         c.curflag = 1;
     }

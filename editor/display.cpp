@@ -8,6 +8,7 @@
 #include "editor/editor.h"
 #include "editor/float.h"
 #include "editor/getparam.h"
+#include "editor/linutils.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
 #include "editor/tabs.h"
@@ -157,7 +158,7 @@ void wrecord() {
         wrline(l, 2);
     }
     long start = l->index;
-    long end = (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE) ? start : start + l->length;
+    long end = start + linechars(l);
     disrecptr = start;
     fieldnum = 1;
     // A line that is not editable leaves disrecptr where it is: its outline has numfields

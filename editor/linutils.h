@@ -23,6 +23,11 @@ void cremove(int num);
 void erasefield();
 void extline();
 void rctrunc();
+// The characters a line holds in the array: none for an empty or a picture line.
+inline int linechars(const LINE* l) {
+    return (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE) ? 0 : l->length;
+}
+
 long curptr();
 long endptr();
 int findnb();

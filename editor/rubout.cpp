@@ -26,18 +26,13 @@ void savechar(int c) {
     delptr = (delptr + 1) % DELBUFSIZE;
 }
 
-static int linelen(const LINE* l) {
-    if (l->object == OBJ_EMPTY || l->object == OBJ_PICTURE) return 0;
-    return l->length;
-}
-
 static unsigned char at(int col) { return textbase[cur().lnptr->index + col - 1]; }
 
 void rubtxt() {
     detrline();
     COREFILE& c = cur();
     LINE* l = c.lnptr;
-    int len = linelen(l);
+    int len = linechars(l);
     if (len > 0 || c.curcol != 1) {
         if (c.curcol >= len + 2) {
             c.curcol -= 1;
@@ -61,8 +56,8 @@ void rubrec() {
     if (l->object == OBJ_EMPTY) return;
     findfield();
     char kind = fieldnum <= MAXFIELDS ? ftype[fieldnum] : 'c';
-    bool onbar = c.curcol <= linelen(l) && at(c.curcol) == '|';
-    if (onbar || kind == 'g' || c.curcol > linelen(l)) {
+    bool onbar = c.curcol <= linechars(l) && at(c.curcol) == '|';
+    if (onbar || kind == 'g' || c.curcol > linechars(l)) {
         if (c.curcol >= 2) c.curcol -= 1;
         return;
     }
@@ -87,26 +82,26 @@ void copyfield() {
     if (l->object == OBJ_EMPTY) return;
     findfield();
     savechar('\\');
-    long end = l->index + linelen(l);
+    long end = l->index + linechars(l);
     for (long p = recptr; p < end && textbase[p] != '|'; p++) savechar(textbase[p]);
 }
 
 static bool letterat(int col) {
     const LINE* l = cur().lnptr;
-    return col >= 1 && col <= linelen(l) && (charkind[at(col)] & CK_LETTER);
+    return col >= 1 && col <= linechars(l) && (charkind[at(col)] & CK_LETTER);
 }
 
 void delwordend() {
     detrline();
     COREFILE& c = cur();
     while (letterat(c.curcol)) cremove(1);
-    while (c.curcol <= linelen(c.lnptr) && !letterat(c.curcol)) cremove(1);
+    while (c.curcol <= linechars(c.lnptr) && !letterat(c.curcol)) cremove(1);
     redisplay = 5;
 }
 
 void delword() {
     COREFILE& c = cur();
-    if (c.lnptr == c.header || c.curcol > linelen(c.lnptr) || !letterat(c.curcol)) return;
+    if (c.lnptr == c.header || c.curcol > linechars(c.lnptr) || !letterat(c.curcol)) return;
     while (letterat(c.curcol - 1)) c.curcol -= 1;
     savechar('\\');
     delwordend();
@@ -114,7 +109,7 @@ void delword() {
 
 void deline() {
     COREFILE& c = cur();
-    int len = linelen(c.lnptr);
+    int len = linechars(c.lnptr);
     if (c.curcol > len) return;
     cremove(len - c.curcol + 1);
     redisplay = 6;
@@ -122,7 +117,7 @@ void deline() {
 
 void copytxt() {
     COREFILE& c = cur();
-    savechar(c.curcol <= linelen(c.lnptr) ? at(c.curcol) : ' ');
+    savechar(c.curcol <= linechars(c.lnptr) ? at(c.curcol) : ' ');
     c.curcol += 1;
 }
 
@@ -159,7 +154,7 @@ void recfield() { recoverword(typerec); }
 
 void rubmath() {
     COREFILE& c = cur();
-    if (c.curcol <= linelen(c.lnptr)) {
+    if (c.curcol <= linechars(c.lnptr)) {
         cremove(1);
     } else if (c.curcol > 1) {
         c.curcol -= 1;
