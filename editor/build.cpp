@@ -370,6 +370,7 @@ void recmath() {
     LINE* l = c.lnptr;
     LINE* below = l->down;
     if (below == c.header || (below->object != OBJ_TEXT && below->object != OBJ_MATH)) return;
+    if (!roomfor(static_cast<long>(linechars(l)) + c.curcol + below->length)) return;
     int count = below->length;
     char* chars = new char[static_cast<size_t>(count) + 1];
     memcpy(chars, textbase + below->index, static_cast<size_t>(count));

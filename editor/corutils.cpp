@@ -16,6 +16,7 @@
 #include "editor/scrin.h"
 #include "editor/scrout.h"
 #include "editor/stars.h"
+#include "editor/sys_linux.h"
 #include "editor/tabs.h"
 #include "editor/terminal_xq.h"
 
@@ -63,6 +64,43 @@ static void memoremove(LINE* l) {
         m.line = l->down;
     } else {
         linkschanged(corenum);
+    }
+}
+
+// The held lines, innermost first.
+static heldline* heldlines = nullptr;
+
+heldline::heldline(LINE* l) : line(l), outer(heldlines) { heldlines = this; }
+
+heldline::~heldline() {
+    // Scopes end in reverse order, but an early return may end several at once.
+    heldline** p = &heldlines;
+    while (*p != nullptr && *p != this) p = &(*p)->outer;
+    if (*p == this) *p = outer;
+}
+
+void heldmoved(LINE* old, LINE* replacement) {
+    for (heldline* h = heldlines; h != nullptr; h = h->outer) {
+        if (h->line == old) h->line = replacement;
+    }
+}
+
+void heldremoved(LINE* old, LINE* next) {
+    for (heldline* h = heldlines; h != nullptr; h = h->outer) {
+        if (h->line == old) h->line = next;
+    }
+}
+
+// Every line of a corefile is released: what was held there falls back to its header.
+void heldcleared(LINE* header) {
+    for (heldline* h = heldlines; h != nullptr; h = h->outer) {
+        if (h->line == nullptr || h->line == header) continue;
+        for (LINE* l = header->down; l != header; l = l->down) {
+            if (h->line == l) {
+                h->line = header;
+                break;
+            }
+        }
     }
 }
 
@@ -211,6 +249,7 @@ void removeline() {
     // line and the window top move to the line that followed.
     LINE* next = l->down;
     if (c.disln == l) c.disln = (next != c.header) ? next : l->up;
+    heldremoved(l, (next != c.header) ? next : l->up);
     c.lnptr = next;
     if (!l->linked) {
         freeheader(l);
@@ -239,6 +278,7 @@ void shiftline() {
     c.lnptr = l;
     linkphys();
     memoreplace(corenum, old, l);
+    heldmoved(old, l);
     if (c.disln == old) c.disln = l;
     if (c.starA == old) c.starA = l;
     if (c.starB == old) c.starB = l;
@@ -252,6 +292,7 @@ void shiftline() {
 void removefile() {
     COREFILE& c = cur();
     linkschanged(corenum);
+    if (heldlines != nullptr) heldcleared(c.header);
     LINE* l = c.header->down;
     while (l != c.header) {
         LINE* next = l->down;
@@ -386,6 +427,12 @@ int inadequate(int ln, long ch) {
     return 0;
 }
 
+bool roomfor(long chars) {
+    if (!inadequate(1, chars)) return true;
+    garbage();
+    return !inadequate(1, chars);
+}
+
 void insline() {
     COREFILE& c = cur();
     allocln(OBJ_EMPTY, 0);
@@ -504,7 +551,7 @@ void showphys(FILE* out) {
 }
 
 void show() {
-    FILE* out = fopen("test.file", "w");
+    FILE* out = fopenregular("test.file", "w");
     if (out == nullptr) {
         diserr("Cannot write test.file");
         return;

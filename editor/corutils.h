@@ -95,6 +95,10 @@ void linkschanged(int n);
 void memoreplace(int n, LINE* old, LINE* replacement);
 bool memoon(int n, const LINE* l);  // the memo of corefile n holds line l
 int inadequate(int ln, long ch);
+// True when `chars` more characters and a line header can be taken below the soft limit,
+// collecting first when that would make the room. Operations that take text out of the store
+// before putting it back (split, join) ask first, so that nothing is lost half way.
+bool roomfor(long chars);
 void insline();
 void nuline();
 void advfile(int relative);
@@ -116,6 +120,27 @@ void showphys(FILE* out);
 // that corefile's current line in column 1; the window follows it. The current corefile stays.
 // Returns 0 when the store has no room for it.
 int appendline(int n, const char* text, int object);
+
+// A line pointer kept across an operation that may move or remove lines. It follows its line
+// when the line moves to the end of the array (shiftline) and moves on to the following line
+// (or the one before, at the end) when its line is removed, so it never names a dead header.
+// Held lines nest like the scopes that declare them.
+class heldline {
+public:
+    explicit heldline(LINE* l);
+    ~heldline();
+    heldline(const heldline&) = delete;
+    heldline& operator=(const heldline&) = delete;
+    operator LINE*() const { return line; }
+    LINE* operator->() const { return line; }
+
+private:
+    friend void heldmoved(LINE* old, LINE* replacement);
+    friend void heldremoved(LINE* old, LINE* next);
+    friend void heldcleared(LINE* header);
+    LINE* line;
+    heldline* outer;
+};
 
 // Collects when the array is near its limit or the header reserve is gone; the editor loop
 // and the command loop call it after every operation.

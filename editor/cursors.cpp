@@ -187,23 +187,21 @@ void gotobottom() {
     redisplay = 1;
 }
 
-static int streamkind(int ch) { return charkind[ch & 255]; }
-
 void xnextword() {
     setptr();
-    while (!(streamkind(peepc()) & CK_SEPARATOR)) nextc();
-    while (!(streamkind(peepc()) & CK_LETTER)) nextc();
+    while (!(peepkind() & CK_SEPARATOR)) nextc();
+    while (!(peepkind() & CK_LETTER)) nextc();
     setcur();
 }
 
 void xprevword() {
     setptr();
-    if (peepc() == ENDCORE) return;
+    if (ptrend()) return;
     // back over the rest of this word, the gap before it, and the previous word
-    while (peepc() != ENDCORE && !(streamkind(peepc()) & CK_SEPARATOR)) prevc();
-    while (peepc() != ENDCORE && !(streamkind(peepc()) & CK_LETTER)) prevc();
-    while (peepc() != ENDCORE && !(streamkind(peepc()) & CK_SEPARATOR)) prevc();
-    if (peepc() == ENDCORE) {
+    while (!ptrend() && !(peepkind() & CK_SEPARATOR)) prevc();
+    while (!ptrend() && !(peepkind() & CK_LETTER)) prevc();
+    while (!ptrend() && !(peepkind() & CK_SEPARATOR)) prevc();
+    if (ptrend()) {
         COREFILE& c = cur();
         c.lnptr = c.header->down;
         c.curcol = 1;
@@ -212,8 +210,8 @@ void xprevword() {
             redisplay = 1;
         }
         setptr();
-        if (!(streamkind(peepc()) & CK_LETTER) || peepc() == ENDCORE) {
-            while (!(streamkind(peepc()) & CK_LETTER)) nextc();
+        if (!(peepkind() & CK_LETTER) || ptrend()) {
+            while (!(peepkind() & CK_LETTER)) nextc();
             setcur();
         }
         return;
@@ -225,7 +223,7 @@ void xprevword() {
 void xnextnumx() {
     setptr();
     while (peepc() == ' ') nextc();
-    while (peepc() != ENDCORE && (streamkind(peepc()) & CK_NUMBER)) nextc();
+    while (!ptrend() && (peepkind() & CK_NUMBER)) nextc();
     nextc();
     setcur();
 }

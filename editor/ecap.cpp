@@ -159,6 +159,8 @@ static void retype(const unsigned char* chars, int count) {
 
 void splitline() {
     COREFILE& c = cur();
+    // The cut-off text must fit again; collecting may trim the line, so measure it after.
+    if (!roomfor(linelen(c.lnptr) >= c.curcol ? linelen(c.lnptr) - c.curcol + 1 : 0)) return;
     LINE* l = c.lnptr;
     int len = linelen(l);
     int cut = len - c.curcol + 1;
@@ -188,6 +190,8 @@ void joinline() {
     LINE* l = c.lnptr;
     LINE* below = l->down;
     if (below == c.header) return;
+    // The joined line may have to move to the array's end with both texts.
+    if (!roomfor(static_cast<long>(linelen(l)) + linelen(below))) return;
     c.lnptr = below;
     delstar();
     int count = linelen(below);
@@ -233,8 +237,9 @@ void repline() {
     COREFILE& c = cur();
     if (c.lnptr->up == c.header) return;
     int steps = linelen(c.lnptr->up) - c.curcol + 1;
-    LINE* here = c.lnptr;
-    // a wrap may move the cursor to another line: copying stops there
+    // A wrap may move the cursor to another line: copying stops there. Growing the line may
+    // move it to the array's end, which the held line follows.
+    heldline here(c.lnptr);
     for (int i = 0; i < steps && c.lnptr == here; i++) {
         holdch = charabove();
         bldtxt();

@@ -152,7 +152,7 @@ int locateword(LINE* ptr, int field) {
     (void)ptr;
     for (int n = 1; n < field; n++) {
         nextword();
-        if (peepc() == 4) return 0;
+        if (ptrend()) return 0;
     }
     return 1;
 }

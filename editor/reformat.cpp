@@ -68,8 +68,10 @@ void justset() { jmode = param[1]; }
 // Reading the paragraph as one stream.
 static LINE* rlp = nullptr;
 static int rcp = 1;
-static unsigned char c = ' ';
-static unsigned char lastc = ' ';
+// The stream's character, or PARAEND past the paragraph (a stored byte 4 is only text).
+constexpr int PARAEND = -1;
+static int c = ' ';
+static int lastc = ' ';
 static LINE* below = nullptr;
 
 // Writing the new lines.
@@ -107,7 +109,7 @@ static void nextstreamline() {
 void rpeep() {
     for (;;) {
         if (rlp == below) {
-            c = 4;
+            c = PARAEND;
             return;
         }
         int len = textlen(rlp);
@@ -156,7 +158,7 @@ void rnext() {
 struct streampos {
     LINE* l;
     int col;
-    unsigned char ch, last;
+    int ch, last;
 };
 static streampos savestream() { return {rlp, rcp, c, lastc}; }
 static void restorestream(const streampos& p) {
@@ -175,7 +177,7 @@ static bool wordinline(int* end) {
     if (rcp > len) return false;
     const unsigned char* text = textbase + rlp->index;
     int col = rcp;
-    while (col <= len && text[col - 1] != ' ' && text[col - 1] != 4) col++;
+    while (col <= len && text[col - 1] != ' ') col++;
     if (col == rcp) return false;
     if (col > len) {
         unsigned char last = text[len - 1];
@@ -190,7 +192,7 @@ int countword() {
     if (wordinline(&end)) return end - rcp;
     streampos start = savestream();
     int n = 0;
-    for (rpeep(); c != ' ' && c != 4; rpeep()) {
+    for (rpeep(); c != ' ' && c != PARAEND; rpeep()) {
         n++;
         rnext();
     }
@@ -212,7 +214,7 @@ void rput(int ch) {
 static void copychars(int count) {
     for (int i = 0; i < count; i++) {
         rpeep();
-        if (c == ' ' || c == 4) break;
+        if (c == ' ' || c == PARAEND) break;
         rput(c);
         rnext();
     }
@@ -231,7 +233,7 @@ void copyword() {
         rcp = end;
         return;
     }
-    for (rpeep(); c != ' ' && c != 4; rpeep()) {
+    for (rpeep(); c != ' ' && c != PARAEND; rpeep()) {
         rput(c);
         rnext();
     }
@@ -370,7 +372,7 @@ int hyphenate(int hlen, int hmax) {
     if (hlen <= 5) return -1;
     streampos start = savestream();
     int n = 0;
-    for (rpeep(); c != ' ' && c != 4 && n < 200; rpeep()) {
+    for (rpeep(); c != ' ' && c != PARAEND && n < 200; rpeep()) {
         hbuff[n++] = static_cast<char>(c);
         rnext();
     }
@@ -466,7 +468,7 @@ int refblock() {
     for (;;) {
         if (failed) break;
         rpeep();
-        if (c == 4) break;
+        if (c == PARAEND) break;
         if (c == ' ') {
             rnext();
             continue;
@@ -505,7 +507,7 @@ int refblock() {
             wordsinline++;
         }
         rpeep();
-        if (c != 4) justify();  // a line ended by the paragraph's end is not justified
+        if (c != PARAEND) justify();  // a line ended by the paragraph's end is not justified
         due = true;
     }
     if (failed || reserve == nullptr) {

@@ -40,16 +40,19 @@ void initscan() {
     memset(sentlen, 0, sizeof sentlen);
 }
 
-static bool atend() { return lp == cur().header; }
+static bool atend() { return ptrend(); }
 
-// The code at the pointer as a class index: the stream codes 4 and 10, or the stored byte.
+// The code at the pointer: the stream codes 4 and 10, or the stored byte.
 static int here() {
     int ch = peepc() & 255;
     peepchar = static_cast<char>(ch);
     return ch;
 }
 
-static int kindhere() { return charkind[here()]; }
+static int kindhere() {
+    here();
+    return peepkind();
+}
 
 struct textpos {
     LINE* l;
@@ -284,9 +287,10 @@ void change() {
     setptr();
     while (!full && fastsearch()) {
         bool atlineend = cp > lp->length || lp->object == OBJ_EMPTY;
-        LINE* lastln = c.lnptr;
+        // Growing the match's line may move it (and these lines with it) to the array's end.
+        heldline lastln(c.lnptr);
         int lastcol = c.curcol;
-        LINE* lasttop = c.disln;
+        heldline lasttop(c.disln);
         setcur();
         LINE* l = c.lnptr;
         int before = l->object == OBJ_EMPTY ? 0 : l->length;

@@ -1,6 +1,7 @@
 // The text pointer `lp`/`cp` and its steps; `dist` counts the lines moved since `setptr`.
 #include "editor/utilptr.h"
 
+#include "editor/linutils.h"
 #include "editor/terminal_xq.h"
 
 namespace zek {
@@ -21,6 +22,12 @@ int peepc() {
     if (lp == cur().header) return ENDCORE;
     if (cp > lp->length || lp->object == OBJ_PICTURE || lp->object == OBJ_EMPTY) return LINEEND;
     return static_cast<signed char>(textbase[lp->index + cp - 1]);
+}
+
+int peepkind() {
+    if (ptrend()) return charkind[ENDCORE];
+    int ch = peepc() & 255;
+    return ch == ENDCORE ? 0 : charkind[ch];
 }
 
 void nextc() {

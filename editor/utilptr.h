@@ -18,4 +18,10 @@ void nextc();
 void prevc();
 void setcur();
 
+// The stream ends only on the header. A byte 4 stored in a line reads as ENDCORE from peepc
+// too, so loops that walk the stream test ptrend() for the end and classify characters with
+// peepkind(), which gives a stored 4 no class (an ordinary control byte) and the end its own.
+inline bool ptrend() { return lp == cur().header; }
+int peepkind();
+
 }  // namespace zek

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "editor/corutils.h"
@@ -167,6 +168,18 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path);
 }
 
+void fillstore(long room) {
+    zek::garbage();
+    long n = zek::hiaddr - zek::avail - room;
+    int saved = zek::corenum;
+    zek::corenum = 2;
+    memset(zek::textbase + zek::avail, 'x', static_cast<size_t>(n));
+    zek::allocln(zek::OBJ_TEXT, static_cast<int>(n));
+    zek::linkphys();
+    zek::corenum = saved;
+    zek::garbage();
+}
+
 std::string storeproblems() {
     std::string problems;
     std::set<zek::LINE*> phys;
@@ -178,8 +191,10 @@ std::string storeproblems() {
         const zek::COREFILE& c = zek::core[n];
         int count = 0;
         long chars = 0;
+        std::set<zek::LINE*> live = {c.header};
         for (zek::LINE* l = c.header->down; l != c.header; l = l->down) {
             count++;
+            live.insert(l);
             if (l->down->up != l) problems += "broken up link in " + std::to_string(n) + "; ";
             if (l->object == zek::OBJ_DEAD) problems += "dead line in corefile " + std::to_string(n) + "; ";
             // A structured line read without characters (a bare marker) owns no positions.
@@ -196,6 +211,15 @@ std::string storeproblems() {
                 }
             } else if (phys.count(l) != 0 && l->object == zek::OBJ_EMPTY) {
                 problems += "empty line in the physical list; ";
+            }
+        }
+        // The corefile's own line pointers name lines of its list, never a moved or dead header.
+        const char* names[] = {"lnptr", "disln", "starA", "starB"};
+        zek::LINE* pointers[] = {c.lnptr, c.disln, c.starA, c.starB};
+        for (int i = 0; i < 4; i++) {
+            bool mayrest = i >= 2 && pointers[i] == nullptr;
+            if (!mayrest && live.count(pointers[i]) == 0) {
+                problems += std::string(names[i]) + " of " + std::to_string(n) + " is not a line of it; ";
             }
         }
         if (count != c.lncount) problems += "lncount of " + std::to_string(n) + " is wrong; ";

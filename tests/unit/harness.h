@@ -55,6 +55,9 @@ struct ScratchDir {
     std::string saved;
 };
 
+// Fills corefile 2 with one line so that the live text leaves `room` positions below hiaddr.
+void fillstore(long room);
+
 // Checks the store's invariants; returns an empty string when they hold, else what is wrong.
 std::string storeproblems();
 

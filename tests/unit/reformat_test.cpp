@@ -71,6 +71,7 @@ TEST(Reformat, TheStreamRejoinsHyphensAndCollapsesBlanks) {
     EXPECT_EQ(refill("one   two   \nwell-\nknown a -\nb ab\xad\ncd x\xady", 1, 72),
               "one two well-known a - b abcd x=y");
     EXPECT_EQ(refill("a \xad\nb", 1, 72), "a = b") << "a soft hyphen after a blank is a word";
+    EXPECT_EQ(refill("a\x04b cc\ndd\x04 e", 1, 72), "a\x04b cc dd\x04 e") << "a stored 4 is text";
 }
 
 TEST(Reformat, TheFirstLineAndTheTextBeforeTheCursor) {
@@ -113,13 +114,7 @@ TEST(Reformat, TheWindowTopAndStarsInsideTheParagraph) {
 TEST(Reformat, NoRoomLeavesTheParagraphAsItWas) {
     fresh("\r");
     settext("aaa bbb\nccc");
-    garbage();
-    long n = hiaddr - avail - 3;
-    corenum = 2;
-    memset(textbase + avail, 'x', static_cast<size_t>(n));
-    allocln(OBJ_TEXT, static_cast<int>(n));
-    linkphys();
-    corenum = 1;
+    fillstore(3);
     takesequences();
     reformat();
     std::vector<std::string> sent = takesequences();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/corutils.h"
+#include "editor/cursors.h"
 #include "editor/editor.h"
 #include "editor/scan.h"
 #include "editor/scrin.h"
@@ -63,19 +64,6 @@ std::string errors() {
     return m;
 }
 
-// Fills corefile 2 with one line so that the live text leaves `room` positions below hiaddr.
-void fillstore(long room) {
-    garbage();
-    long n = hiaddr - avail - room;
-    corenum = 2;
-    memset(textbase + avail, 'x', static_cast<size_t>(n));
-    allocln(OBJ_TEXT, static_cast<int>(n));
-    linkphys();
-    corenum = 1;
-    garbage();
-    ASSERT_EQ(full, 0);
-}
-
 }  // namespace
 
 TEST(PatternCodes, AnyCharacterAndSeparatorRuns) {
@@ -129,6 +117,24 @@ TEST(UnitSteps, WordsSentencesLinesAndFieldEnds) {
         step[i]();
         EXPECT_EQ(where(), after[i]) << "step " << i;
     }
+}
+
+TEST(UnitSteps, AStoredByte4IsTextAndOnlyTheHeaderEndsTheStream) {
+    for (int unit : {1, 3}) {
+        start("ab\x04" "cd. ef\ngh", unit, "zz");
+        resnumber();
+        EXPECT_EQ(vl_result[loopdepth], 0);
+        find();
+        EXPECT_EQ(vl_result[loopdepth], 0) << "unit " << unit;
+    }
+    start("ab\x04" "cd ef", 1, "ef");
+    find();
+    EXPECT_TRUE(vl_result[loopdepth] == 1 && cur().curcol == 7);
+    cur().curcol = 1;
+    xnextword();
+    EXPECT_EQ(cur().curcol, 7) << "the word goes on over the stored 4";
+    xprevword();
+    EXPECT_EQ(cur().curcol, 1);
 }
 
 TEST(UnitSteps, MoveOneUnitByScanUnit) {
@@ -218,6 +224,7 @@ TEST(Change, AFullStoreStopsTheReplacingAndKeepsWhatWasDone) {
     start(cats, 0, "cat");
     strcpy(targetstring, "cats");
     fillstore(3);
+    ASSERT_EQ(full, 0);
     takesequences();
     change();
     EXPECT_EQ(full, 1);
@@ -251,6 +258,24 @@ TEST(Change, ALongLineThatCannotMoveKeepsItsEnd) {
     EXPECT_EQ(errors(), "Warning: operation may not have been completed;");
     EXPECT_TRUE(cur().lnptr == line(1) && cur().curcol == 2) << "the cursor stays after the last replacement";
     EXPECT_EQ(storeproblems(), "");
+}
+
+TEST(Change, TheCursorAndWindowFollowALineThatMovedBeforeTheStoreRanOut) {
+    // The first growth step moves the line to the array's end; the store runs out before the
+    // replacement fits, and the change stops where it was, on the moved line.
+    std::string first = "a" + std::string(999, 'x');
+    start(first + "\nnext", 0, "a");
+    strcpy(targetstring, std::string(48, 'b').c_str());
+    fillstore(20);
+    takesequences();
+    change();
+    EXPECT_EQ(errors(), "Warning: operation may not have been completed;");
+    EXPECT_TRUE(cur().lnptr == line(1) && cur().disln == line(1));
+    EXPECT_EQ(linetext(1, 1), first);
+    garbage();  // frees the dead headers the change left behind
+    EXPECT_EQ(storeproblems(), "");
+    downline();
+    EXPECT_EQ(cur().lnptr, line(2));
 }
 
 TEST(Scantext, CountsFromTheCursorAndLeavesAnOpenSentenceOut) {

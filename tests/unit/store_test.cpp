@@ -118,6 +118,28 @@ TEST(Store, LineThatCannotGrowMovesAndMarksFollowIt) {
     EXPECT_EQ(storeproblems(), "");
 }
 
+TEST(Store, HeldLinesFollowMovesAndRemovals) {
+    fresh();
+    settext("ab\ncd\nef");
+    LINE* two = line(2);
+    heldline first(line(1)), second(two), third(line(3));
+    {
+        heldline inner(line(3));
+        typeat(1, "x");  // line 1 moves to the end of the array
+        EXPECT_TRUE(first == line(1) && first != nullptr);
+        cur().lnptr = line(3);
+        removeline();  // the last line: what held it moves up
+        EXPECT_TRUE(inner == two && third == two);
+    }
+    cur().lnptr = two;
+    removeline();
+    EXPECT_TRUE(second == line(1) && third == line(1));
+    garbage();
+    EXPECT_EQ(coretext(1), "abx");
+    removefile();
+    EXPECT_TRUE(first == cur().header && second == cur().header) << "a released corefile leaves its header";
+}
+
 TEST(Store, LastLineGrowsOverOldDataAboveAvail) {
     fresh();
     settext("ab\ncde");

@@ -232,3 +232,27 @@ TEST(ManyNewLines, InsertsTheTypedNumberBelow) {
     EXPECT_EQ(cur().lncount, 15) << "no number means one";
     EXPECT_EQ(storeproblems(), "");
 }
+
+// Split and join take text out of a line before putting it back: near a full store they are
+// refused whole rather than losing what no longer fits.
+TEST(Typing, SplitAndJoinNearAFullStoreLoseNothing) {
+    std::string one(3000, 'a'), two(3000, 'b');
+    fresh();
+    settext(one + "\n" + two);
+    fillstore(100);
+    cur().curcol = 2;
+    splitline();
+    cur().lnptr = line(1);
+    cur().curcol = 1;
+    joinline();
+    EXPECT_TRUE(coretext(1) == one + "\n" + two);
+    EXPECT_EQ(storeproblems(), "");
+    fresh();
+    settext("ab\ncd");
+    cur().curcol = 2;
+    splitline();
+    EXPECT_EQ(coretext(1), "a\nb\ncd") << "with room both work";
+    cur().lnptr = line(1);
+    joinline();
+    EXPECT_EQ(coretext(1), "ab\ncd");
+}
