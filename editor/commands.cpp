@@ -171,35 +171,6 @@ void positchk() {
     if (param[2] == 0) param[2] = cur().curcol;
 }
 
-// The silent forms of the file checks, for ASK: 1 when the check would pass.
-static int mayread(const char* name) {
-    if (name[0] == 0) return 0;
-    int fd = open(name, O_RDONLY);
-    if (fd < 0) return 0;
-    struct stat st;
-    int ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    close(fd);
-    return ok;
-}
-
-static int maywrite(const char* name) {
-    if (name[0] == 0) return 0;
-    int fd = open(name, O_WRONLY);
-    if (fd < 0) return 0;
-    close(fd);
-    return 1;
-}
-
-// Whether SAVE could create the file; the probe file is removed again.
-static int maycreate(const char* name) {
-    if (name[0] == 0) return 0;
-    int fd = open(name, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) return 0;
-    close(fd);
-    unlink(name);
-    return 1;
-}
-
 // The character at the cursor, a blank beyond the end of the line.
 static int cursorchar() {
     const COREFILE& c = cur();
@@ -264,7 +235,7 @@ void ask() {
         case 7: reg = cursorchar(); break;
         case 9: reg = mayread(curfile); break;
         case 10: reg = maywrite(curfile); break;
-        case 11: reg = maycreate(curfile); break;
+        case 11: reg = maycreate(curfile, false); break;
         case 15: reg = corenum; break;
         case 16: reg = c.lncount; break;
         default: break;

@@ -3,6 +3,7 @@
 #include "editor/file.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "editor/scan.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
+#include "editor/sys_linux.h"
 #include "editor/sysutils.h"
 #include "editor/tabs.h"
 #include "editor/terminal_xq.h"
@@ -34,6 +36,10 @@ char listinitfile[49];
 char* loadbufptr = nullptr;
 int loadtype = 0;
 static bool replacedff = false;  // a byte 255 was met in the file being read
+// UPDATE moved this file to its .bak copy and queued the SAVE that writes it anew: a failure
+// of that SAVE puts the old file back under its name, with its permission bits.
+static char updated[NAMELEN + 1];
+static mode_t updatedmode = 0;
 
 constexpr long MAXWHOLEFILE = 1 << 20;  // procedure, template and merge files
 
@@ -42,6 +48,7 @@ void initfile_io() {
     linetype = 0;
     listfile[0] = listinitfile[0] = 0;
     loadtype = 0;
+    updated[0] = 0;
 }
 
 // The checks. Each refuses with its message through diserr and sets del to 2.
@@ -58,14 +65,23 @@ static void refuse(const char* message) {
     del = 2;
 }
 
-static bool readable(const char* name) {
-    int fd = open(name, O_RDONLY);
+// Only regular files pass: a directory, a FIFO or a device is refused like a missing file.
+static bool opens(const char* name, int flags) {
+    int fd = openregular(name, flags);
     if (fd < 0) return false;
-    struct stat st;
-    bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
     close(fd);
-    return ok;
+    return true;
 }
+
+int mayread(const char* name) { return opens(name, O_RDONLY) ? 1 : 0; }
+int maywrite(const char* name) { return opens(name, O_WRONLY) ? 1 : 0; }
+int maycreate(const char* name, bool keep) {
+    if (!opens(name, O_WRONLY | O_CREAT | O_EXCL)) return 0;
+    if (!keep) unlink(name);
+    return 1;
+}
+
+static bool readable(const char* name) { return mayread(name) == 1; }
 
 void fpr() {
     if (emptyname()) return;
@@ -74,22 +90,12 @@ void fpr() {
 
 void fpw() {
     if (emptyname()) return;
-    int fd = open(curfile, O_WRONLY);
-    if (fd < 0) {
-        refuse("File not found (or no write permission)");
-        return;
-    }
-    close(fd);
+    if (!maywrite(curfile)) refuse("File not found (or no write permission)");
 }
 
 void faw() {
     if (emptyname()) return;
-    int fd = open(curfile, O_WRONLY | O_CREAT | O_EXCL, 0666);
-    if (fd < 0) {
-        refuse("File already exists (or no write permission)");
-        return;
-    }
-    close(fd);
+    if (!maycreate(curfile, true)) refuse("File already exists (or no write permission)");
 }
 
 void fpx() {
@@ -241,10 +247,11 @@ static void gfile() {
     ioerr = 0;
     replacedff = false;
     preparespecial();
-    readfd = open(curfile, O_RDONLY);
+    readfd = openregular(curfile, O_RDONLY);
     if (readfd < 0) return;
     readpos = readlen = 0;
-    for (int number = 1; number <= last && ioerr == 0; number++) {
+    int number = 1;
+    for (; number <= last && ioerr == 0; number++) {
         int len = 0;
         if (!gline(&len)) break;
         if (number < first) {
@@ -260,6 +267,9 @@ static void gfile() {
         }
         if (reserve == nullptr) ioerr = 1;
     }
+    // The default range ends at line 200000: a longer file is cut there, which is said as
+    // when the store is full, so that nobody writes the short copy back unawares.
+    if (ioerr == 0 && number > last && last == 200000 && (readpos < readlen || refill())) ioerr = 1;
     close(readfd);
     readfd = -1;
 }
@@ -344,27 +354,93 @@ static void pfile(FILE* out) {
     if (ferror(out)) ioerr = 1;
 }
 
-// Writes the range to curfile opened with `how`; reports a failed write.
-static bool putfile(const char* how) {
+// Writes the range to `out` and flushes it to the disk; false when any of it failed. The
+// stream stays open.
+static bool writerange(FILE* out) {
+    static char buffer[1 << 16];
+    setvbuf(out, buffer, _IOFBF, sizeof buffer);
     ioerr = 0;
-    FILE* out = fopen(curfile, how);
-    if (out == nullptr) {
-        ioerr = 1;
-    } else {
-        static char buffer[1 << 16];
-        setvbuf(out, buffer, _IOFBF, sizeof buffer);
-        pfile(out);
-        if (fclose(out) != 0) ioerr = 1;
+    pfile(out);
+    if (fflush(out) != 0) ioerr = 1;
+    if (ioerr == 0 && fsync(fileno(out)) != 0 && errno != EINVAL) ioerr = 1;
+    return ioerr == 0;
+}
+
+// Writes the range into the file `name` holds open (created or truncated); false on failure.
+static bool writeinplace(const char* name) {
+    FILE* out = fopenregular(name, "w");
+    if (out == nullptr) return false;
+    bool ok = writerange(out);
+    return fclose(out) == 0 && ok;
+}
+
+// Replaces the file `name` with the range: the text is written to a new file beside it, which
+// is renamed over it only when complete, so that a failed write leaves the old file exactly as
+// it was. The new file takes the old one's permission bits (and owner, where that is allowed);
+// a symbolic link is followed and the file it names replaced. Where no file can be made beside
+// it (a directory without write permission), the file is written in place.
+static bool replacefile(const char* name) {
+    char target[PATH_MAX];
+    if (realpath(name, target) == nullptr) snprintf(target, sizeof target, "%s", name);
+    struct stat old;
+    bool known = stat(target, &old) == 0;
+    char temp[PATH_MAX + 16];
+    const char* slash = strrchr(target, '/');
+    int dirlength = slash != nullptr ? static_cast<int>(slash - target) + 1 : 0;
+    snprintf(temp, sizeof temp, "%.*s.%s-XXXXXX", dirlength, target, target + dirlength);
+    int fd = mkstemp(temp);
+    if (fd < 0) return writeinplace(name);
+    if (known) {
+        if (fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // another owner cannot be given away: the file becomes the user's own
+        }
+        fchmod(fd, old.st_mode & 07777);
     }
-    if (ioerr == 1) {
-        diserr(" Write Failed ");
+    FILE* out = fdopen(fd, "w");
+    if (out == nullptr) {
+        close(fd);
+        unlink(temp);
         return false;
+    }
+    bool ok = writerange(out);
+    if (fclose(out) != 0) ok = false;
+    if (!ok) {
+        unlink(temp);
+        return false;
+    }
+    if (rename(temp, target) != 0) {
+        unlink(temp);
+        return writeinplace(name);  // renaming refused (a sticky directory, say)
     }
     return true;
 }
 
+static void writefailed() {
+    ioerr = 1;
+    diserr(" Write Failed ");
+    cur().edited = 1;  // what the file lacks is only in the corefile: leaving must warn
+}
+
+// The check has created the file; a write that fails removes it again.
 void savefile() {
-    if (putfile("w")) cur().edited = 0;
+    bool afterupdate = updated[0] != 0 && strcmp(updated, curfile) == 0;
+    updated[0] = 0;
+    FILE* out = fopenregular(curfile, "w");
+    bool ok = out != nullptr;
+    if (ok && afterupdate) fchmod(fileno(out), updatedmode);
+    if (ok) ok = writerange(out);
+    if (out != nullptr && fclose(out) != 0) ok = false;
+    if (ok) {
+        cur().edited = 0;
+        return;
+    }
+    unlink(curfile);
+    if (afterupdate) {
+        char backup[NAMELEN + 8];
+        snprintf(backup, sizeof backup, "%s.bak", curfile);
+        rename(backup, curfile);
+    }
+    writefailed();
 }
 
 void ovrwritefile() {
@@ -374,10 +450,32 @@ void ovrwritefile() {
             return;
         }
     }
-    if (putfile("w")) cur().edited = 0;
+    if (replacefile(curfile)) {
+        cur().edited = 0;
+    } else {
+        writefailed();
+    }
 }
 
-void join() { putfile("a"); }
+// Appends the range; a write that fails cuts the file back to its old length.
+void join() {
+    int fd = openregular(curfile, O_WRONLY | O_APPEND);
+    if (fd < 0) {
+        writefailed();
+        return;
+    }
+    off_t oldlength = lseek(fd, 0, SEEK_END);
+    int keep = dup(fd);
+    FILE* out = fdopen(fd, "a");
+    bool ok = out != nullptr && writerange(out);
+    if (out == nullptr) close(fd);
+    if (out != nullptr && fclose(out) != 0) ok = false;
+    if (!ok && keep >= 0 && oldlength >= 0 && ftruncate(keep, oldlength) != 0) {
+        // nothing more can be done: the message says the write failed
+    }
+    if (keep >= 0) close(keep);
+    if (!ok) writefailed();
+}
 
 void deletefile() {
     if (unlink(curfile) != 0) diserr("Unable to delete file");
@@ -432,6 +530,8 @@ void update() {
     }
     char backup[NAMELEN + 8];
     snprintf(backup, sizeof backup, "%s.bak", name);
+    struct stat st;
+    updatedmode = stat(name, &st) == 0 ? (st.st_mode & 07777) : 0666;
     if (rename(name, backup) != 0) {
         char message[80];
         snprintf(message, sizeof message, "Unable to create .bak file:errno=%d. Update cancelled.", errno);
@@ -439,6 +539,7 @@ void update() {
         del = 2;
         return;
     }
+    snprintf(updated, sizeof updated, "%s", name);
     pushfn(savekeys);
 }
 
@@ -465,7 +566,11 @@ void emit() {
     if (n >= 1 && n <= 18) corenum = n;
     pfile(out);
     fputs("$$$\r\n", out);
-    fflush(out);
+    if (destination == 1) {
+        flushdriver();
+    } else {
+        fflush(out);
+    }
     corenum = saved;
 }
 
@@ -473,7 +578,7 @@ void emit() {
 // ended by `terminator` (and by 0 after it); returns nullptr when the file cannot be read or
 // is too long.
 static char* readfile(const char* name, char terminator) {
-    FILE* in = fopen(name, "r");
+    FILE* in = fopenregular(name, "r");
     if (in == nullptr) return nullptr;
     long size = 0;
     long capacity = 5120;

@@ -14,6 +14,11 @@ extern char* loadbufptr;
 extern int loadtype;
 
 void initfile_io();
+// The silent forms of the checks (also ASK's answers): 1 when the regular file `name` can be
+// read, written, or created (the created empty file stays only when `keep`).
+int mayread(const char* name);
+int maywrite(const char* name);
+int maycreate(const char* name, bool keep);
 void fpr();
 void fpw();
 void faw();

@@ -12,15 +12,30 @@ A case is a folder under tests/e2e/cases/ holding:
   stderr       optional: the exact standard error
   status       optional: the expected exit status (default 0)
   env          optional: NAME=value lines added to the environment
+  setup        optional: a shell script run in the working directory first (big inputs are
+               made here rather than stored)
+  check        optional: a shell script run in the working directory afterwards; it must
+               exit with 0 (what it prints is shown when it does not)
+  limits       optional: "fsize=BYTES" lines: a file-size limit for the run (SIGXFSZ ignored)
+  signals      optional: "SECONDS SIGNAME" lines: signals sent to zek at those times
+  tty          optional: run with a real terminal (a pseudo-terminal) as standard input and
+               output; the keys must end the session; only status, expect, absent and check
+               are compared
 
 Usage: run.py ZEK [CASE ...]
 """
 import os
+import pty
 import re
+import select
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CASES = os.path.join(HERE, "cases")
@@ -70,6 +85,92 @@ def readlines(path):
         return [line.rstrip("\n") for line in f if line.rstrip("\n") != ""]
 
 
+def compare(folder, work, status, stdout, stderr):
+    """What differs from the case's expectations after a run; stdout and stderr may be None."""
+    problems = []
+    want_status = 0
+    if os.path.exists(os.path.join(folder, "status")):
+        want_status = int(open(os.path.join(folder, "status")).read().strip())
+    if status != want_status:
+        problems.append("exit status %d, expected %d; stderr: %r" %
+                        (status, want_status, (stderr or b"")[-500:]))
+    if stdout is not None and os.path.exists(os.path.join(folder, "stdout")):
+        want = open(os.path.join(folder, "stdout"), "rb").read()
+        if stdout != want:
+            problems.append("stdout differs:\n  got      %r\n  expected %r" % (stdout, want))
+    if stdout is not None and os.path.exists(os.path.join(folder, "stdout-has")):
+        got = re.split(r"\r?\n", stdout.decode("latin-1"))
+        pos = 0
+        for line in readlines(os.path.join(folder, "stdout-has")):
+            try:
+                pos = got.index(line, pos) + 1
+            except ValueError:
+                problems.append("stdout lacks (in order) the line %r; got %r" % (line, got))
+                break
+    if stderr is not None and os.path.exists(os.path.join(folder, "stderr")):
+        want = open(os.path.join(folder, "stderr"), "rb").read()
+        if stderr != want:
+            problems.append("stderr differs:\n  got      %r\n  expected %r" % (stderr, want))
+    expect = os.path.join(folder, "expect")
+    if os.path.isdir(expect):
+        for root, _, names in os.walk(expect):
+            for n in names:
+                rel = os.path.relpath(os.path.join(root, n), expect)
+                got_path = os.path.join(work, rel)
+                want = open(os.path.join(root, n), "rb").read()
+                if not os.path.exists(got_path):
+                    problems.append("file %s was not written" % rel)
+                    continue
+                got = open(got_path, "rb").read()
+                if got != want:
+                    problems.append("file %s differs:\n  got      %r\n  expected %r" % (rel, got, want))
+    if os.path.exists(os.path.join(folder, "check")):
+        checked = subprocess.run(["/bin/sh", os.path.join(folder, "check")], cwd=work,
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        if checked.returncode != 0:
+            problems.append("check failed: %r" % checked.stdout[-800:])
+    if os.path.exists(os.path.join(folder, "absent")):
+        for rel in readlines(os.path.join(folder, "absent")):
+            if os.path.exists(os.path.join(work, rel)):
+                problems.append("file %s should not exist" % rel)
+    return problems
+
+
+def runtty(zek, args, keys, work, env):
+    """Runs zek on a pseudo-terminal that becomes its controlling terminal; returns its exit
+    status, or None when it did not end in time."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.chdir(work)
+        env = dict(env, TERM=env.get("TERM") or "xterm")
+        try:
+            os.execve(zek, [zek] + [a.decode("latin-1") for a in args], env)
+        finally:
+            os._exit(127)
+    deadline = time.time() + TIMEOUT
+    written = False
+    start = time.time()
+    while time.time() < deadline:
+        if not written and time.time() > start + 0.5:
+            os.write(fd, keys)
+            written = True
+        ready, _, _ = select.select([fd], [], [], 0.1)
+        if ready:
+            try:
+                if not os.read(fd, 65536):
+                    break
+            except OSError:
+                break
+    else:
+        os.kill(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+        os.close(fd)
+        return None
+    _, status = os.waitpid(pid, 0)
+    os.close(fd)
+    return os.waitstatus_to_exitcode(status)
+
+
 def runcase(zek, name):
     folder = os.path.join(CASES, name)
     problems = []
@@ -91,52 +192,50 @@ def runcase(zek, name):
     try:
         if os.path.isdir(os.path.join(folder, "files")):
             shutil.copytree(os.path.join(folder, "files"), work, dirs_exist_ok=True)
+        if os.path.exists(os.path.join(folder, "setup")):
+            subprocess.run(["/bin/sh", os.path.join(folder, "setup")], cwd=work, check=True)
+        limits = []
+        if os.path.exists(os.path.join(folder, "limits")):
+            for line in readlines(os.path.join(folder, "limits")):
+                k, _, v = line.partition("=")
+                limits.append({"fsize": resource.RLIMIT_FSIZE}[k.strip()])
+                limits.append(int(v))
+        signals = []
+        if os.path.exists(os.path.join(folder, "signals")):
+            for line in readlines(os.path.join(folder, "signals")):
+                when, name = line.split()
+                signals.append((float(when), getattr(signal, name)))
+
+        def confine():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            for i in range(0, len(limits), 2):
+                resource.setrlimit(limits[i], (limits[i + 1], resource.RLIM_INFINITY))
+
+        if os.path.exists(os.path.join(folder, "tty")):
+            status = runtty(zek, args, keys, work, env)
+            if status is None:
+                return ["timed out after %d s" % TIMEOUT]
+            return problems + compare(folder, work, status, None, None)
+        proc = subprocess.Popen([os.fsencode(zek)] + args, stdin=subprocess.PIPE, cwd=work, env=env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=confine,
+                                start_new_session=True)
+        start = time.time()
+
+        def send():
+            for when, sig in signals:
+                time.sleep(max(0.0, start + when - time.time()))
+                if proc.poll() is None:
+                    proc.send_signal(sig)
+        sender = threading.Thread(target=send, daemon=True)
+        sender.start()
         try:
-            proc = subprocess.run([os.fsencode(zek)] + args, input=keys, cwd=work, env=env,
-                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=TIMEOUT)
+            stdout, stderr = proc.communicate(keys, timeout=TIMEOUT)
         except subprocess.TimeoutExpired:
+            # the whole group: a driver program left behind would hold the pipes open
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.communicate()
             return ["timed out after %d s" % TIMEOUT]
-        want_status = 0
-        if os.path.exists(os.path.join(folder, "status")):
-            want_status = int(open(os.path.join(folder, "status")).read().strip())
-        if proc.returncode != want_status:
-            problems.append("exit status %d, expected %d; stderr: %r" %
-                            (proc.returncode, want_status, proc.stderr[-500:]))
-        stdout = proc.stdout
-        if os.path.exists(os.path.join(folder, "stdout")):
-            want = open(os.path.join(folder, "stdout"), "rb").read()
-            if stdout != want:
-                problems.append("stdout differs:\n  got      %r\n  expected %r" % (stdout, want))
-        if os.path.exists(os.path.join(folder, "stdout-has")):
-            got = re.split(r"\r?\n", stdout.decode("latin-1"))
-            pos = 0
-            for line in readlines(os.path.join(folder, "stdout-has")):
-                try:
-                    pos = got.index(line, pos) + 1
-                except ValueError:
-                    problems.append("stdout lacks (in order) the line %r; got %r" % (line, got))
-                    break
-        if os.path.exists(os.path.join(folder, "stderr")):
-            want = open(os.path.join(folder, "stderr"), "rb").read()
-            if proc.stderr != want:
-                problems.append("stderr differs:\n  got      %r\n  expected %r" % (proc.stderr, want))
-        expect = os.path.join(folder, "expect")
-        if os.path.isdir(expect):
-            for root, _, names in os.walk(expect):
-                for n in names:
-                    rel = os.path.relpath(os.path.join(root, n), expect)
-                    got_path = os.path.join(work, rel)
-                    want = open(os.path.join(root, n), "rb").read()
-                    if not os.path.exists(got_path):
-                        problems.append("file %s was not written" % rel)
-                        continue
-                    got = open(got_path, "rb").read()
-                    if got != want:
-                        problems.append("file %s differs:\n  got      %r\n  expected %r" % (rel, got, want))
-        if os.path.exists(os.path.join(folder, "absent")):
-            for rel in readlines(os.path.join(folder, "absent")):
-                if os.path.exists(os.path.join(work, rel)):
-                    problems.append("file %s should not exist" % rel)
+        problems += compare(folder, work, proc.returncode, stdout, stderr)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return problems
@@ -153,11 +252,11 @@ def main():
         problems = runcase(zek, name)
         if problems:
             failed += 1
-            print("FAIL %s" % name)
+            print("FAIL %s" % name, flush=True)
             for p in problems:
                 print("    " + p)
         else:
-            print("ok   %s" % name)
+            print("ok   %s" % name, flush=True)
     print("%d cases, %d failed" % (len(names), failed))
     return 1 if failed else 0
 

@@ -2,8 +2,12 @@
 // appended lines go, the edited mark, failed writes, whole-file reading for procedures and
 // templates, and files the store cannot hold as they are.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <cerrno>
 #include <cstdlib>
@@ -136,21 +140,101 @@ TEST_F(FileIO, SaveAndOverwriteClearTheEditedMarkJoinKeepsIt) {
     EXPECT_TRUE(messages().size() == 1) << "only the name question";
 }
 
-TEST_F(FileIO, FailedWriteIsReportedAndKeepsTheEditedMark) {
-    settext("data");
+// A file-size limit for the scope: writes past it fail with EFBIG instead of a signal.
+struct SizeLimit {
+    explicit SizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit r = saved;
+        r.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~SizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+    struct rlimit saved;
+};
+
+std::vector<std::string> names() {
+    std::vector<std::string> all;
+    for (const auto& e : std::filesystem::directory_iterator(".")) all.push_back(e.path().filename());
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+TEST_F(FileIO, FailedWritesLeaveEveryFileAsItWasAndLeavingWarns) {
+    std::string big;
+    for (int i = 1; i <= 20000; i++) big += std::to_string(i) + "\n";
+    write("f.txt", big);
+    write("j.txt", "kept\n");
+    chmod("f.txt", 0640);
+    runkeys("\x03" "FEf.txt\r\r");
     COREFILE& c = cur();
-    c.edited = 1;
-    strcpy(c.filname, "/dev/full");
-    runkeys("\x03" "OV/dev/full\r\r\r");
-    EXPECT_EQ(messages(), Texts{" Write Failed "});
-    EXPECT_EQ(c.edited, 1);
-    mkdir("sub", 0777);
-    strcpy(curfile, "sub");
-    zektest::setkeys("\r\r");
-    savefile();
-    join();
-    EXPECT_EQ(messages(), (Texts{" Write Failed ", " Write Failed "}));
-    EXPECT_EQ(c.edited, 1);
+    {
+        SizeLimit limit(40960);
+        runkeys("\x03" "OVf.txt\r\r\r");
+        EXPECT_EQ(messages(), Texts{" Write Failed "});
+        EXPECT_EQ(c.edited, 1) << "leaving must warn";
+        c.edited = 0;
+        runkeys("\x03" "JOj.txt\r\r\r");
+        runkeys("\x03" "SAnew.txt\r\r\r");
+        EXPECT_EQ(messages(), (Texts{" Write Failed ", " Write Failed "}));
+        EXPECT_EQ(c.edited, 1);
+        // UPDATE moves the file to its .bak copy and saves anew; the failed save puts it back.
+        runkeys("\x03" "UP\r\r\r\r");
+        EXPECT_EQ(messages(), Texts{" Write Failed "});
+    }
+    EXPECT_TRUE(contents("f.txt") == big);
+    EXPECT_EQ(contents("j.txt"), "kept\n");
+    EXPECT_EQ(names(), (std::vector<std::string>{"f.txt", "j.txt"})) << "no partial or temporary file";
+    struct stat st;
+    ASSERT_EQ(stat("f.txt", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // Without the limit OVERWRITE replaces the file, keeps its bits and writes through a link.
+    symlink("f.txt", "link.txt");
+    settext("short");
+    runkeys("\x03" "OVlink.txt\r\r\r");
+    EXPECT_EQ(messages(), Texts{" Check name, not file fetched "});
+    EXPECT_EQ(contents("f.txt"), "short\n");
+    ASSERT_EQ(lstat("link.txt", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat("f.txt", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(c.edited, 0);
+}
+
+TEST_F(FileIO, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo("pipe", 0666), 0);
+    const struct {
+        const char* keys;
+        const char* message;
+    } cases[] = {
+        {"FEpipe\r", "File not found (or no read permission)"},
+        {"OVpipe\r", "File not found (or no write permission)"},
+        {"JOpipe\r", "File not found (or no write permission)"},
+        {"PRpipe\r", "File not found (or no read permission)"},
+        {"TE0|pipe\r", "File not found (or no read permission)"},
+    };
+    for (const auto& k : cases) {
+        runkeys(std::string("\x03") + k.keys + "\r");
+        EXPECT_TRUE(shows(messages(), k.message)) << k.keys;
+    }
+    EXPECT_EQ(mayread("pipe") + maywrite("pipe") + mayread("/dev/null") + maywrite("/dev/null"), 0);
+    EXPECT_EQ(mayread("."), 0);
+}
+
+TEST_F(FileIO, DefaultRangeSaysWhenItStopsBeforeTheFileEnds) {
+    std::string lines;
+    for (int i = 1; i <= 200000; i++) lines += "x\n";
+    write("exact.txt", lines);
+    write("over.txt", lines + "last\n");
+    runkeys("\x03" "FEexact.txt\r\r");
+    EXPECT_EQ(messages(), Texts{});
+    EXPECT_EQ(cur().lncount, 200000);
+    runkeys("\x03" "FEover.txt\r\r\r");
+    EXPECT_EQ(messages(), Texts{" File Truncated "});
+    EXPECT_EQ(cur().lncount, 200000);
+    runkeys("\x03" "FEover.txt|1|5\r\r");
+    EXPECT_EQ(messages(), Texts{}) << "a range the user gave is not a truncation";
 }
 
 TEST_F(FileIO, ChecksRefuseWithTheirMessages) {
