@@ -109,7 +109,11 @@ static void runstartcommand(const char* name, const char* file) {
 
 void getfpar() {
     if (fparnum < 2 || fparam1 == nullptr) return;
-    if (strlen(fparam1) > NAMELEN) return;
+    if (strlen(fparam1) > NAMELEN) {
+        // A file parameter holds 48 characters: a longer name is neither fetched nor named.
+        progress("File name longer than 48 characters: nothing fetched");
+        return;
+    }
     snprintf(curfile, sizeof curfile, "%s", fparam1);
     del = 0;
     fprs();
@@ -149,6 +153,23 @@ void queuestartkeys() {
 
 static void usage(const char* text) { printf("\n%s\n\n", text); }
 
+// A procedure or driver name is run through a 48-character file parameter: a longer one would
+// be cut and could run another file, so it is refused before anything starts.
+static bool startnamefits(int argc, char** argv) {
+    if (argc != 3) return true;
+    size_t length = strlen(argv[2]);
+    if (strcmp(argv[1], "-p") == 0 && length > NAMELEN) {
+        fprintf(stderr, "zek: the procedure file name is longer than %d characters: %s\n", NAMELEN, argv[2]);
+        return false;
+    }
+    if (strcmp(argv[1], "-d") == 0 && length + (argv[2][0] == '/' ? 0 : 2) > NAMELEN) {
+        fprintf(stderr, "zek: the driver name is longer than %d characters (with the \"./\" put before a name that does not begin with \"/\"): %s\n",
+                NAMELEN, argv[2]);
+        return false;
+    }
+    return true;
+}
+
 int zekmain(int argc, char** argv) {
     fparnum = argc;
     fparam1 = argc > 1 ? argv[1] : nullptr;
@@ -171,6 +192,7 @@ int zekmain(int argc, char** argv) {
         usage("Too many arguments. Type zek -h for details.");
         return 0;
     }
+    if (!startnamefits(argc, argv)) return 1;
 
     loaddefaults();
     stermpars();
@@ -188,6 +210,7 @@ int zekmain(int argc, char** argv) {
 
     editor();
 
+    endprog();
     fflush(stdout);
     reseterm();
     scrclear();
