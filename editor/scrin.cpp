@@ -194,6 +194,7 @@ void endsession_eof() {
     for (int n = 0; n < NUMCORE; n++) {
         if (core[n].edited) fprintf(stderr, "zek: end of input: corefile %d not saved\n", n);
     }
+    endprog();
     fflush(stdout);
     reseterm();
     endterminal();
@@ -222,7 +223,19 @@ int zekgetc() {
     }
 }
 
-void IntHandler(int) { pushfn(interruptkey); }
+// An interrupt acts as the command key. While keys come from pushed strings it first drops
+// them all, with their open loops and levels, so that a script that never ends can be stopped.
+void IntHandler(int) {
+    if (fnptr > 0) {
+        for (int i = 1; i <= fnptr; i++) fnstack[i] = fnbase[i] = nullptr;
+        fnptr = 0;
+        for (int i = 1; i <= loopptr; i++) loopstack[i] = loopbase[i] = nullptr;
+        loopptr = 0;
+        loopdepth = 0;
+        escflg = 0;
+    }
+    pushfn(interruptkey);
+}
 
 // The top string's read position, for the constructs that read their own arguments.
 static const char*& readpos() { return fnstack[fnptr]; }

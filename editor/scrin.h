@@ -87,6 +87,8 @@ void initintran();  // the default key table and character map
 void fetchchar();
 void pushfn(const char* string);
 int zekgetc();
+// The interrupt's work, run between keys: drops every pushed string and loop, then queues the
+// command key.
 void IntHandler(int sig);
 void gcr();
 int gnum();

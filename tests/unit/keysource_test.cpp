@@ -134,9 +134,19 @@ TEST(KeySource, SuspendInsideAStringReadsTheKeyboardUntilResume) {
     EXPECT_EQ(keytrace(), "axbz");
 }
 
-TEST(KeySource, InterruptActsAsTheCommandKey) {
+TEST(KeySource, InterruptActsAsTheCommandKeyAndEndsEveryScript) {
     fresh("a");
     IntHandler(2);
+    EXPECT_EQ(keytrace(), "<21>a");
+    static const std::string endless = script("{$}5{<}x{>}");
+    static const std::string outer = script("y{<}{<}");
+    fresh("a");
+    pushfn(outer.c_str());
+    pushfn(nullptr);  // a keyboard marker
+    pushfn(endless.c_str());
+    EXPECT_EQ(keytrace(4), "xxxx");
+    IntHandler(2);
+    EXPECT_TRUE(fnptr == 1 && loopptr == 0 && loopdepth == 0);
     EXPECT_EQ(keytrace(), "<21>a");
 }
 
