@@ -16,8 +16,6 @@ void todriverf(const char* format, ...) {
     va_end(args);
 }
 
-void todriverflush() {
-    if (zekoutput != nullptr) fflush(zekoutput);
-}
+void todriverflush() { flushdriver(); }
 
 }  // namespace zek

@@ -29,6 +29,8 @@ static void note(int which) {
     pendingsignals = 1;
 }
 
+bool interruptpending() { return sigflag[SIG_INTERRUPT] != 0; }
+
 void SuspHandler(int) { note(SIG_SUSPEND); }
 void ResHandler(int) { note(SIG_RESUME); }
 void WindowHandler(int) { note(SIG_WINDOW); }
@@ -50,6 +52,8 @@ void setsig() {
     install(SIGPIPE, PipeHandler);
     install(SIGFPE, FpHandler);
     install(SIGINT, InterruptHandler);
+    // Past a file-size limit a write fails (and is reported) instead of ending the editor.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 static void redrawforced() {

@@ -15,5 +15,7 @@ void ResHandler(int sig);
 void WindowHandler(int sig);
 void PipeHandler(int sig);
 void runsignals();
+// True while an interrupt waits to be handled: long waits give up when the user asks.
+bool interruptpending();
 
 }  // namespace zek

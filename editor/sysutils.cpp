@@ -1,19 +1,22 @@
 // Shell commands, directory commands, and the driver program connected through two pipes.
 #include "editor/sysutils.h"
 
-#include <signal.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <initializer_list>
 
 #include "editor/getparam.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
+#include "editor/syshandler.h"
 #include "editor/termutils_xq.h"
 #include "editor/terminal_xq.h"
 
@@ -66,13 +69,79 @@ void resumeprog() {
 void acknowledge() {
     if (progstate != 1 || zekoutput == nullptr) return;
     fputc('\n', zekoutput);
-    fflush(zekoutput);
+    flushdriver();
+}
+
+// The program's input is a non-blocking pipe written through this function: a write that
+// makes no progress for DRIVERWAIT milliseconds (the program does not read) or that an
+// interrupt breaks is abandoned, and the rest of that output dropped, so that a program that
+// never reads cannot hold the editor. flushdriver() reports it.
+constexpr int DRIVERWAIT = 3000;
+static int driverfd = -1;
+static bool driverstuck = false;  // output is being dropped since a write was abandoned
+static bool driverfailed = false;
+
+static long long nowms() {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
+}
+
+static ssize_t driverwrite(void*, const char* data, size_t size) {
+    size_t done = 0;
+    long long deadline = nowms() + DRIVERWAIT;
+    while (!driverstuck && done < size) {
+        ssize_t n = write(driverfd, data + done, size - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            deadline = nowms() + DRIVERWAIT;
+            continue;
+        }
+        if (n < 0 && errno == EPIPE) break;  // the program has gone; the broken pipe ends it
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            long long left = deadline - nowms();
+            if (left > 0 && !interruptpending()) {
+                struct pollfd p = {driverfd, POLLOUT, 0};
+                poll(&p, 1, static_cast<int>(left));
+                continue;
+            }
+        }
+        driverstuck = driverfailed = true;
+    }
+    return static_cast<ssize_t>(size);  // what could not be written is dropped
+}
+
+static int driverclose(void*) {
+    int fd = driverfd;
+    driverfd = -1;
+    return close(fd);
+}
+
+bool flushdriver() {
+    if (zekoutput != nullptr) fflush(zekoutput);
+    bool ok = !driverfailed;
+    driverstuck = driverfailed = false;
+    if (!ok) diserr(" Write Failed ");
+    return ok;
+}
+
+static FILE* opendriveroutput(int fd) {
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return nullptr;
+    cookie_io_functions_t io = {nullptr, driverwrite, nullptr, driverclose};
+    FILE* f = fopencookie(nullptr, "w", io);
+    if (f == nullptr) return nullptr;
+    driverfd = fd;
+    driverstuck = driverfailed = false;
+    return f;
 }
 
 void killprog() {
     if (progstate == 0) return;
     if (zekinput != nullptr) fclose(zekinput);
+    driverstuck = true;  // what is still buffered for the program is not waited for
     if (zekoutput != nullptr) fclose(zekoutput);
+    driverstuck = driverfailed = false;
     zekinput = zekoutput = nullptr;
     pid_t pid = child_pid;
     signalprog(SIGKILL);
@@ -83,6 +152,12 @@ void killprog() {
     progstate = 0;
     child_pid = 0;
     inptr = stdin;
+}
+
+void endprog() {
+    if (progstate == 0) return;
+    signalprog(SIGCONT);  // a stopped program is woken, so that nothing of it stays stopped
+    killprog();
 }
 
 // Runs the program named by curfile, found through the search path, as its only argument.
@@ -117,7 +192,7 @@ int setpipe() {
     closeonexec(zekpipe[0]);
     closeonexec(progpipe[1]);
     child_pid = pid;
-    zekoutput = fdopen(progpipe[1], "w");
+    zekoutput = opendriveroutput(progpipe[1]);
     zekinput = zekoutput != nullptr ? fdopen(zekpipe[0], "r") : nullptr;
     if (zekoutput == nullptr || zekinput == nullptr) {
         if (zekoutput != nullptr) fclose(zekoutput);

@@ -18,7 +18,12 @@ bool isdriverinput(FILE* stream);
 void suspendprog();
 void resumeprog();
 void killprog();
+// At exit: a running or suspended program is continued, ended and reaped.
+void endprog();
 void acknowledge();
+// Flushes what is buffered for the program; false, after " Write Failed ", when part of it
+// had to be dropped because the program did not read it.
+bool flushdriver();
 int setpipe();
 void runprog();
 void swinput();
