@@ -43,7 +43,12 @@ void stermpars() {
     const char* term = getenv("TERM");
     if (term == nullptr || *term == 0) return;
     int err = 0;
-    if (setupterm(term, 0, &err) != OK) return;  // unknown terminal type: run without curses
+    // The terminal type is tried first, so that an unknown one means running without curses
+    // rather than an exit inside the library. The description read for the trial is freed at
+    // once: the screen below reads its own, which endterminal frees.
+    bool known = setupterm(term, 0, &err) == OK;
+    if (cur_term != nullptr) del_curterm(cur_term);
+    if (!known) return;
     // Curses output goes to the terminal, never into a front-end pipe on standard output.
     cursesout = isatty(1) ? stdout : fopen("/dev/tty", "w");
     if (cursesout == nullptr) return;
