@@ -29,6 +29,7 @@
 #include "editor/tabs.h"
 #include "editor/terminal_xq.h"
 #include "editor/view.h"
+#include "genra/input_base.h"
 #include "genra/uninstall.h"
 
 namespace zek {

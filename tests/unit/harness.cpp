@@ -14,6 +14,7 @@
 #include "editor/editor.h"
 #include "editor/linutils.h"
 #include "editor/main.h"
+#include "genra/uninstall.h"
 #include "editor/scrin.h"
 #include "editor/terminal_xq.h"
 
@@ -44,6 +45,7 @@ void setkeys(const std::string& keys) {
 
 void fresh(const std::string& keys) {
     zek::loaddefaults();
+    zek::resetgenra();
     if (outstream != nullptr) fclose(outstream);
     free(outbuf);
     outbuf = nullptr;

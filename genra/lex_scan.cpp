@@ -1,0 +1,238 @@
+// Selecting lexical entries by terminal, word pattern, attributes and fields, and changing
+// their frequencies.
+#include "genra/lex_scan.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "editor/scrin.h"
+#include "editor/scrout.h"
+#include "genra/attr_data.h"
+#include "genra/attr_fns.h"
+#include "genra/input_base.h"
+#include "genra/syn_cf.h"
+#include "genra/terminal.h"
+#include "genra/utilities.h"
+
+namespace zek {
+
+recnode* nodearray[MAXCANDIDATES];
+long prob_array[MAXCANDIDATES];
+int numnodes = 0;
+long prob_tot = 0;
+
+static lex_comp lexatt[MAXLEXATT];
+static int lexatt_index = 0;
+
+long entryfrequency(const char* entry) { return atol(getfieldptr(entry, 4)); }
+
+// The compounds of the entry's attribute field, in stored order.
+static void entrycompounds(const char* entry) {
+    lexatt_index = 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(getfieldptr(entry, 3));
+    while (*p != 0 && *p != '|' && lexatt_index < MAXLEXATT) {
+        while (*p == ' ') p++;
+        if (*p == 0 || *p == '|') break;
+        lex_comp& c = lexatt[lexatt_index];
+        c.start = p;
+        c.count = 0;
+        while (*p != 0 && *p != ' ' && *p != '|') {
+            if (*p == ATTRMARKER && p[1] != 0 && p[2] != 0) {
+                c.count++;
+                p += 3;
+            } else {
+                p++;
+            }
+        }
+        if (c.count > 0) lexatt_index++;
+    }
+}
+
+// The components of a compiled compound: sign, type, value.
+struct component {
+    int sign, type, value;
+};
+static int components(const lex_comp& c, component* out) {
+    int n = 0;
+    int sign = 0;
+    for (const unsigned char* p = c.start; n < c.count && *p != 0;) {
+        if (*p == '<' || *p == '>') {
+            sign = *p++;
+        } else if (*p == ATTRMARKER) {
+            out[n++] = {sign, p[1], p[2]};
+            sign = 0;
+            p += 3;
+        } else {
+            p++;
+        }
+    }
+    return n;
+}
+
+// Whether the entry compound agrees with the working rows; the values an entry gives to rows
+// without one are written back to the lexical transformation entries they came from.
+static bool match_comp(const lex_comp& c) {
+    if (c.count != attr_index || c.count > MAXROWS) return false;
+    component parts[MAXROWS];
+    components(c, parts);
+    int noted[MAXROWS];
+    for (int i = 0; i < attr_index; i++) {
+        noted[i] = -1;
+        if (parts[i].type != attr[i].type) return false;
+        if (parts[i].value == NOVALUE) continue;
+        if (attr[i].value == -1) {
+            noted[i] = parts[i].value;
+        } else if (!valid(parts[i].sign, attr[i].type, parts[i].value, attr[i].value)) {
+            return false;
+        }
+    }
+    for (int i = 0; i < attr_index; i++) {
+        if (noted[i] == -1) continue;
+        attr[i].lttmp = noted[i];
+        if (attr[i].ltindex >= 0 && attr[i].ltindex < DELAYSIZE) {
+            lt_delayed[attr[i].ltindex].choice = noted[i];
+            lt_delayed[attr[i].ltindex].fixed = 1;
+        }
+    }
+    return true;
+}
+
+int match_single_attr(const char* entry) {
+    if (attr_index == 0) return 1;
+    entrycompounds(entry);
+    for (int i = 0; i < lexatt_index; i++) {
+        int firsttype = lexatt[i].start[0] == ATTRMARKER ? lexatt[i].start[1] : lexatt[i].start[2];
+        if (firsttype > attr[0].type) return 0;  // compounds are sorted by their first type
+        if (match_comp(lexatt[i])) return 1;
+    }
+    return 0;
+}
+
+int match_attr(const char* entry, attr_list list) {
+    for (; list != nullptr; list = list->next) {
+        if (MState == 1) {
+            lt_decompose_comp_attr(list->first);
+        } else {
+            decompose_comp_attr(list->first);
+        }
+        if (!match_single_attr(entry)) return 0;
+    }
+    return 1;
+}
+
+// The entry's word test: the pattern against the word between its quotes.
+static bool wordmatches(const std::string& pattern, const char* entry) {
+    if (pattern.empty()) return true;
+    const char* word = entry[0] == '"' ? entry + 1 : entry;
+    return match_wild(pattern.c_str(), word, 0, entry[0] == '"' ? '"' : '|') == 1;
+}
+
+void locate_matches(t_dict_lookup* lookup, int terminal) {
+    numnodes = 0;
+    prob_tot = 0;
+    if (terminal < 0 || terminal >= static_cast<int>(dictionary.size())) return;
+    for (recnode* r = dictionary[static_cast<size_t>(terminal)]; r != nullptr; r = r->previous) {
+        const char* entry = r->recordptr;
+        if (!wordmatches(lookup->preferredchoice, entry)) continue;
+        if (!match_attr(entry, lookup->attributes)) continue;
+        if (!lookup->fields.empty() && !match_lsp(lookup->fields.c_str(), entry)) continue;
+        prob_tot += entryfrequency(entry);
+        int slot = numnodes < MAXCANDIDATES - 1 ? numnodes++ : MAXCANDIDATES - 2;
+        nodearray[slot] = r;
+        prob_array[slot] = prob_tot;
+    }
+}
+
+char* select_match() {
+    long r = getrandom(prob_tot);
+    for (int i = 0; i < numnodes; i++) {
+        if (prob_array[i] > r) return nodearray[i]->recordptr;
+    }
+    return numnodes > 0 ? nodearray[numnodes - 1]->recordptr : nullptr;
+}
+
+void apply_vf_single(char* entry, int n) {
+    if (entry == nullptr || n == -1) return;
+    char* field = const_cast<char*>(getfieldptr(entry, 4));
+    if (fieldlength(field) != 4) return;
+    long value = atol(field);
+    if (n >= 0) {
+        value = n;
+    } else if (n == -2) {
+        value += 5;
+    } else if (n == -3) {
+        value *= 2;
+    } else if (n == -4) {
+        value /= 2;
+    } else {
+        return;
+    }
+    memcpy(field, fourdigits(value).c_str(), 4);
+}
+
+void getdictent(t_dict_lookup* lookup) {
+    int terminal = lookup_terminal(lookup->class_.c_str());
+    if (terminal < 0) {
+        lookup->dictionary = noterminal;
+        lookup->error = 1;
+        return;
+    }
+    locate_matches(lookup, terminal);
+    if (numnodes == 0 || prob_tot == 0) {
+        lookup->dictionary = nullptr;
+        lookup->error = 3;
+        return;
+    }
+    char* entry = select_match();
+    apply_vf_single(entry, lookup->vf);
+    lookup->dictionary = entry;
+    lookup->error = 0;
+}
+
+void getwords(int start) {
+    for (int i = start < 0 ? 0 : start; i < d_table_count; i++) {
+        t_dict_lookup& d = dict_table[i];
+        if (!d.pointed_at) continue;
+        getdictent(&d);
+        if (d.error == 3) q_err("No lexical entry found for", d.class_.c_str(), "");
+        if (d.error == 1) q_err("Terminal not found:", d.class_.c_str(), "");
+    }
+}
+
+char* exactword(const char* word, recnode* list) {
+    const char* pattern = word[0] == '"' ? word + 1 : word;
+    for (; list != nullptr; list = list->previous) {
+        const char* entry = list->recordptr;
+        const char* text = entry[0] == '"' ? entry + 1 : entry;
+        if (match_wild(pattern, text, '"', entry[0] == '"' ? '"' : '|')) return list->recordptr;
+    }
+    return nullptr;
+}
+
+void vary_frequency(const char* text) {
+    q_printf(MSGCORE, "VF %s", text);
+    int delaysaved = delayptr;
+    int lookupsaved = d_table_count;
+    t_treenode node = nodefromtext(text);
+    t_dict_lookup* lookup = node != nullptr ? node->dictionary : nullptr;
+    int terminal = lookup != nullptr ? lookup_terminal(lookup->class_.c_str()) : -1;
+    if (terminal < 0) {
+        diserr("terminal class not found");
+    } else {
+        locate_matches(lookup, terminal);
+        char question[80];
+        snprintf(question, sizeof question, "%d matches; <RETN> continues, <DEL> aborts", numnodes);
+        if (diserr(question) == 1) {
+            for (int i = 0; i < numnodes; i++) apply_vf_single(nodearray[i]->recordptr, node->vf);
+        }
+        if (diserr("Display matches? <RETN> yes, <DEL> no") == 1) {
+            for (int i = 0; i < numnodes; i++) q_line(MSGCORE, 0, nodearray[i]->recordptr);
+        }
+    }
+    delayptr = delaysaved;
+    purgelookups(lookupsaved);
+    purge_node(&node);
+}
+
+}  // namespace zek

@@ -1,0 +1,36 @@
+// Choosing lexical entries for lookups: the candidates of a terminal that pass the word,
+// attribute and field tests, drawn at random by frequency; frequency changes (QFREQ).
+#pragma once
+
+#include "genra/attr_list.h"
+#include "genra/lex_read.h"
+#include "genra/trees.h"
+
+namespace zek {
+
+constexpr int MAXCANDIDATES = 25000;
+constexpr int MAXLEXATT = 50;  // compounds of one entry taken into account when matching
+
+struct lex_comp {
+    const unsigned char* start;  // the first byte of a compiled compound of the entry
+    int count;                   // its components
+};
+
+extern recnode* nodearray[MAXCANDIDATES];
+extern long prob_array[MAXCANDIDATES];
+extern int numnodes;
+extern long prob_tot;
+
+void getwords(int start);
+void getdictent(t_dict_lookup* lookup);
+void locate_matches(t_dict_lookup* lookup, int terminal);
+char* select_match();
+void apply_vf_single(char* entry, int n);
+int match_attr(const char* entry, attr_list list);
+int match_single_attr(const char* entry);
+// The frequency of an entry (field 4 as an integer).
+long entryfrequency(const char* entry);
+char* exactword(const char* word, recnode* list);
+void vary_frequency(const char* text);
+
+}  // namespace zek

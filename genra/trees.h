@@ -1,0 +1,64 @@
+// Generation trees: the tree node, the table of lexical lookups that leaves refer to, and the
+// operations that make, fill and free them.
+#pragma once
+
+#include <string>
+
+#include "genra/attr_list.h"
+#include "genra/indir_list.h"
+
+namespace zek {
+
+struct s_treenode;
+
+constexpr int MAXLOOKUPS = 1024;
+
+// The lexical lookup of a leaf: what its entry must satisfy, and the entry chosen.
+struct t_dict_lookup {
+    std::string class_;          // the terminal name
+    char* dictionary = nullptr;  // the chosen entry; nullptr when none qualified
+    attr_list attributes = nullptr;
+    std::string preferredchoice;  // a word pattern, empty for none
+    int error = 0;               // 0 found, 1 no such terminal, 2 not reported, 3 no entry
+    std::string fields;          // restrictions in entry layout ("?" for none), empty for none
+    int pointed_at = 0;          // the lookup is to be made
+    int vf = -1;                 // frequency change
+    s_treenode* lspseq = nullptr;
+};
+
+// The value of `dictionary` when the terminal is not in the table.
+extern char noterminal[];
+
+struct s_treenode {
+    std::string name;
+    t_dict_lookup* dictionary = nullptr;  // shared by nodes of the same preselection
+    int index = -1;
+    std::string morphed_word;
+    std::string preferredchoice;
+    std::string restrictions;
+    int vf = -1;
+    attr_list attributes = nullptr;
+    indir_list indirections = nullptr;
+    s_treenode* sibling = nullptr;
+    s_treenode* son = nullptr;
+    s_treenode* left = nullptr;
+    s_treenode* right = nullptr;
+};
+typedef s_treenode* t_treenode;
+
+extern t_dict_lookup dict_table[MAXLOOKUPS];
+extern int d_table_count;
+extern int nodecount;
+
+t_treenode makenode(const char* name);
+void purge_node(t_treenode* n);
+void purge_tree(t_treenode* t);
+void terminal_node(t_treenode node);
+void fill_word(t_treenode node);
+// Frees the lookups from `barrier` on and makes `barrier` the count in use.
+void purgelookups(int barrier);
+// Puts `pattern` into field n (from 1) of an entry-layout text: missing fields before it
+// become "?", and a field that already holds a pattern gets "," and the new one.
+void insertfield(std::string& text, int n, const std::string& pattern);
+
+}  // namespace zek
