@@ -3,7 +3,10 @@
 #include "editor/scan.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "editor/check.h"
 #include "editor/corutils.h"
@@ -12,6 +15,7 @@
 #include "editor/linutils.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
+#include "editor/syshandler.h"
 #include "editor/utilptr.h"
 
 namespace zek {
@@ -279,55 +283,176 @@ void changechk() {
     }
 }
 
-void change() {
+// One replacement at the pointer, for a match at or over its line's end: the line is opened
+// or closed at the cursor and the replacement written there. False, with nothing changed,
+// when the line cannot grow; otherwise the pointer is left where the search goes on.
+static bool replaceone(int replace, int patternlength) {
     COREFILE& c = cur();
+    bool atlineend = cp > lp->length || lp->object == OBJ_EMPTY;
+    // Growing the match's line may move it (and these lines with it) to the array's end.
+    heldline lastln(c.lnptr);
+    int lastcol = c.curcol;
+    heldline lasttop(c.disln);
+    setcur();
+    LINE* l = c.lnptr;
+    int before = l->object == OBJ_EMPTY ? 0 : l->length;
+    if (replace < patternlength) {
+        cremove(patternlength - replace);
+    } else if (replace > patternlength) {
+        int grown = 0;
+        while (grown < replace - patternlength && cadd(' ')) grown++;
+        if (grown < replace - patternlength) {
+            // A line that cannot move to the end of the array cannot grow: shifting its
+            // text would lose its last characters. Give the blanks back and stop there.
+            l = c.lnptr;
+            memset(textbase + l->index + l->length - grown, FREEPOS, static_cast<size_t>(grown));
+            l->length -= grown;
+            c.charcount -= grown;
+            c.lnptr = lastln;
+            c.curcol = lastcol;
+            c.disln = lasttop;
+            return false;
+        }
+        cinsert(replace - patternlength);
+    }
+    // the match may have run over the line's end: the line must hold the whole replacement
+    while (replace > 0 && c.lnptr->length < c.curcol + replace - 1) {
+        if (!cadd(' ')) break;
+    }
+    int room = c.lnptr->length - c.curcol + 1;
+    int n = replace < room ? replace : room;
+    if (n > 0) memcpy(textbase + curptr(), targetstring, static_cast<size_t>(n));
+    c.curcol += replace;
+    bool changed = replace > 0 || (c.lnptr->object != OBJ_EMPTY && c.lnptr->length != before);
+    if (avail > hiaddr || reserve == nullptr) garbage();
+    setptr();
+    // A match at a line end cannot take the line end away; nor can an empty replacement
+    // that removed nothing make progress: continue after it.
+    if (atlineend || !changed) nextc();
+    return true;
+}
+
+static bool insideline(int patternlength) {
+    return lp != cur().header && lp->object != OBJ_EMPTY && lp->object != OBJ_PICTURE &&
+           cp + patternlength - 1 <= lp->length;
+}
+
+// The positions after line l that are free, up to `wanted` of them.
+static long freeafter(const LINE* l, long wanted) {
+    long p = l->index + l->length;
+    long n = 0;
+    while (n < wanted && p + n < TEXTSIZE && textbase[p + n] == FREEPOS) n++;
+    return n;
+}
+
+// Every match of the pointer's line that lies inside the line, replaced in one rewrite of the
+// line, so that a line of a million matches costs one pass. The replacements are made as
+// they would be one by one: the cursor follows them, the work stops after the first one that
+// takes the array past its soft limit, and at the array's end (`nospace`). Returns whether
+// the pointer stands on a further match.
+static bool replaceinline(int replace, int patternlength, bool& nospace) {
+    COREFILE& c = cur();
+    heldline firstln(c.lnptr);
+    int firstcol = c.curcol;
+    heldline firsttop(c.disln);
+    setcur();
+    LINE* l = c.lnptr;
+    int n = l->length;
+    std::vector<int> cols{cp};
+    bool found;
+    for (;;) {
+        lp = l;
+        cp = cols.back() + patternlength;
+        dist = 0;
+        found = fastsearch();
+        if (!found || lp != l || !insideline(patternlength)) break;
+        cols.push_back(cp);
+    }
+    bool nextonline = found && lp == l;
+    int nextcol = cp;
+
+    long k = static_cast<long>(cols.size());
+    long grow = replace - patternlength;
+    bool shift = false;
+    if (grow > 0) {
+        bool last = l == lastphys;
+        long capacity;
+        long end0;
+        if (last || freeafter(l, k * grow) >= k * grow) {
+            capacity = last ? TEXTSIZE - (l->index + n) : k * grow;
+            end0 = last ? l->index + n : -1;  // growth over free positions leaves avail alone
+        } else {
+            shift = true;
+            capacity = avail + n <= TEXTSIZE ? TEXTSIZE - avail - n : -1;
+            end0 = avail + n;
+        }
+        long fits = capacity >= 0 ? capacity / grow : 0;
+        long soft = end0 < 0 ? k : (end0 > hiaddr ? 1 : 1 + (hiaddr - end0) / grow);
+        if (fits < k) nospace = true;
+        k = std::min(k, std::min(fits, soft));
+    }
+    if (k == 0) {
+        c.lnptr = firstln;
+        c.curcol = firstcol;
+        c.disln = firsttop;
+        return false;
+    }
+
+    std::string text;
+    text.reserve(static_cast<size_t>(n + k * (grow > 0 ? grow : 0)));
+    const char* old = reinterpret_cast<const char*>(textbase + l->index);
+    int from = 1;
+    for (long i = 0; i < k; i++) {
+        text.append(old + from - 1, static_cast<size_t>(cols[static_cast<size_t>(i)] - from));
+        text.append(targetstring, static_cast<size_t>(replace));
+        from = cols[static_cast<size_t>(i)] + patternlength;
+    }
+    text.append(old + from - 1, static_cast<size_t>(n - from + 1));
+    long length = static_cast<long>(text.size());
+    if (shift) {
+        shiftline();
+        l = c.lnptr;
+    }
+    memcpy(textbase + l->index, text.data(), static_cast<size_t>(length));
+    if (length < n) memset(textbase + l->index + length, FREEPOS, static_cast<size_t>(n - length));
+    if (l->index + length > avail) avail = l->index + length;
+    c.charcount += length - n;
+    l->length = static_cast<int>(length);
+    c.curcol = cols[static_cast<size_t>(k - 1)] + static_cast<int>((k - 1) * grow) + replace;
+
+    if (k < static_cast<long>(cols.size()) || avail > hiaddr || reserve == nullptr) {
+        // stopped early, or the collector may trim the lines: look again from the cursor
+        if (avail > hiaddr || reserve == nullptr) garbage();
+        if (nospace) return false;
+        setptr();
+        return !full && fastsearch();
+    }
+    if (nextonline) {
+        lp = l;
+        cp = nextcol + static_cast<int>(k * grow);
+        dist = 0;
+    }
+    return found;
+}
+
+void change() {
     int replace = static_cast<int>(strlen(targetstring));
     int patternlength = static_cast<int>(strlen(scanpattern));
     bool nospace = false;
     setptr();
-    while (!full && fastsearch()) {
-        bool atlineend = cp > lp->length || lp->object == OBJ_EMPTY;
-        // Growing the match's line may move it (and these lines with it) to the array's end.
-        heldline lastln(c.lnptr);
-        int lastcol = c.curcol;
-        heldline lasttop(c.disln);
-        setcur();
-        LINE* l = c.lnptr;
-        int before = l->object == OBJ_EMPTY ? 0 : l->length;
-        if (replace < patternlength) {
-            cremove(patternlength - replace);
-        } else if (replace > patternlength) {
-            int grown = 0;
-            while (grown < replace - patternlength && cadd(' ')) grown++;
-            if (grown < replace - patternlength) {
-                // A line that cannot move to the end of the array cannot grow: shifting its
-                // text would lose its last characters. Give the blanks back and stop there.
-                l = c.lnptr;
-                memset(textbase + l->index + l->length - grown, FREEPOS, static_cast<size_t>(grown));
-                l->length -= grown;
-                c.charcount -= grown;
-                c.lnptr = lastln;
-                c.curcol = lastcol;
-                c.disln = lasttop;
-                nospace = true;
-                break;
-            }
-            cinsert(replace - patternlength);
+    bool found = fastsearch();
+    while (found && !full && !nospace) {
+        if (interruptpending()) {
+            nospace = true;  // the user stopped it: said like a change cut short
+            break;
         }
-        // the match may have run over the line's end: the line must hold the whole replacement
-        while (replace > 0 && c.lnptr->length < c.curcol + replace - 1) {
-            if (!cadd(' ')) break;
+        if (insideline(patternlength)) {
+            found = replaceinline(replace, patternlength, nospace);
+        } else if (replaceone(replace, patternlength)) {
+            found = fastsearch();
+        } else {
+            nospace = true;
         }
-        int room = c.lnptr->length - c.curcol + 1;
-        int n = replace < room ? replace : room;
-        if (n > 0) memcpy(textbase + curptr(), targetstring, static_cast<size_t>(n));
-        c.curcol += replace;
-        bool changed = replace > 0 || (c.lnptr->object != OBJ_EMPTY && c.lnptr->length != before);
-        if (avail > hiaddr || reserve == nullptr) garbage();
-        setptr();
-        // A match at a line end cannot take the line end away; nor can an empty replacement
-        // that removed nothing make progress: continue after it.
-        if (atlineend || !changed) nextc();
     }
     if (full || nospace) diserr("Warning: operation may not have been completed");
     redisplay = 1;

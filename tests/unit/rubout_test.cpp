@@ -97,6 +97,10 @@ TEST(DeleteWord, ToTheWordEndAndTheGapAfterIt) {
     cur().curcol = 5;
     runkeys(DELWORDEND);
     EXPECT_EQ(linetext(1, 1), "one ") << "the trailing blanks went first";
+    settext("a " + std::string(2000000, 'w') + " tail");
+    cur().curcol = 3;
+    runkeys(DELWORDEND);
+    EXPECT_EQ(linetext(1, 1), "a tail") << "a long word goes in one move";
 }
 
 TEST(DeleteLineEnd, FromTheCursorOn) {

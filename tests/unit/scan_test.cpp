@@ -218,6 +218,41 @@ TEST(Change, EndsAfterTheLastReplacementWithTheStoreSound) {
     EXPECT_EQ(storeproblems(), "");
 }
 
+TEST(Change, EveryMatchOfALineIsReplacedInOnePassAndTheCursorEndsAfterTheLast) {
+    const struct {
+        const char* text;
+        int col;
+        const char* pattern;
+        const char* replacement;
+        const char* after;
+        int line, endcol;
+    } cases[] = {
+        {"abab\nxab ab", 2, "ab", "X", "abX\nxX X", 2, 5},
+        {"aaaa", 1, "aa", "b", "bb", 1, 3},
+        {"a a a\nb", 1, "a", "", "  \nb", 1, 3},
+        {"ab ab", 1, "b", "bcd", "abcd abcd", 1, 10},
+    };
+    for (const auto& t : cases) {
+        start(t.text, 0, t.pattern);
+        strcpy(targetstring, t.replacement);
+        cur().curcol = t.col;
+        change();
+        EXPECT_EQ(coretext(1), t.after) << t.text;
+        EXPECT_TRUE(cur().lnptr == line(t.line) && cur().curcol == t.endcol) << t.text << " " << cur().curcol;
+        EXPECT_EQ(storeproblems(), "");
+    }
+    // A million matches on one line take one pass, not a million moves of the line's tail.
+    start(std::string(1000000, 'x'), 0, "x");
+    strcpy(targetstring, "yz");
+    change();
+    EXPECT_TRUE(linetext(1, 1) == [] {
+        std::string s;
+        for (int i = 0; i < 1000000; i++) s += "yz";
+        return s;
+    }());
+    EXPECT_EQ(storeproblems(), "");
+}
+
 TEST(Change, AFullStoreStopsTheReplacingAndKeepsWhatWasDone) {
     std::string cats;
     for (int i = 0; i < 10; i++) cats += "cat ";
