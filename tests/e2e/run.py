@@ -13,7 +13,7 @@ A case is a folder under tests/e2e/cases/ holding:
   status       optional: the expected exit status (default 0)
   env          optional: NAME=value lines added to the environment
   setup        optional: a shell script run in the working directory first (big inputs are
-               made here rather than stored)
+               made here rather than stored); ZEK_EXAMPLES names the examples folder
   check        optional: a shell script run in the working directory afterwards; it must
                exit with 0 (what it prints is shown when it does not)
   limits       optional: "fsize=BYTES" lines: a file-size limit for the run (SIGXFSZ ignored)
@@ -193,7 +193,9 @@ def runcase(zek, name):
         if os.path.isdir(os.path.join(folder, "files")):
             shutil.copytree(os.path.join(folder, "files"), work, dirs_exist_ok=True)
         if os.path.exists(os.path.join(folder, "setup")):
-            subprocess.run(["/bin/sh", os.path.join(folder, "setup")], cwd=work, check=True)
+            examples = os.path.join(os.path.dirname(os.path.dirname(HERE)), "examples")
+            subprocess.run(["/bin/sh", os.path.join(folder, "setup")], cwd=work, check=True,
+                           env=dict(os.environ, ZEK_EXAMPLES=examples))
         limits = []
         if os.path.exists(os.path.join(folder, "limits")):
             for line in readlines(os.path.join(folder, "limits")):
