@@ -30,6 +30,7 @@
 #include "editor/terminal_xq.h"
 #include "editor/view.h"
 #include "genra/input_base.h"
+#include "genra/morphology.h"
 #include "genra/uninstall.h"
 
 namespace zek {

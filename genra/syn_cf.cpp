@@ -158,4 +158,21 @@ t_treenode nodefromtext(const char* text) {
     return node;
 }
 
+int pre_status = 1;
+std::string pre_error = "No preselection rule";
+
+int find_pst(const char* text, int, const char** end) {
+    *end = text;
+    pre_status = 1;
+    pre_error = "No preselection rule";
+    return pre_status;
+}
+
+int analyze_pre(const char* text, const char** end) {
+    *end = text;
+    return 3;
+}
+
+int bool_from_pre() { return 0; }
+
 }  // namespace zek

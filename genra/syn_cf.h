@@ -21,4 +21,18 @@ std::string convert_nodetext(const char* text);
 // nullptr when the text names no node.
 t_treenode nodefromtext(const char* text);
 
+// Preselection tests. find_pst parses the tag at `text` (after an optional _pre_ byte) and
+// compares it with the run's preselections; it returns the status (1 "No preselection rule",
+// 2 "Attribute error in PST", 3 "No matching PST: ", 4 "Matching PST has no right-hand side: ",
+// 5 "PST has no lexical entry: ", 6 "All is well!"), kept with its text and the tag in
+// pre_status and pre_error; *end is where parsing stopped.
+extern int pre_status;
+extern std::string pre_error;
+int find_pst(const char* text, int decon_allowed, const char** end);
+// After an optional _is_ byte: 1 a compound and a reference, 2 a reference alone, 3 a plain
+// compound; the compound's rows are left in the attribute rows; *end is where it stopped.
+int analyze_pre(const char* text, const char** end);
+// Whether the matched preselection's entry satisfies the rows just parsed.
+int bool_from_pre();
+
 }  // namespace zek

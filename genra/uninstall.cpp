@@ -14,6 +14,7 @@
 #include "genra/input_base.h"
 #include "genra/lex_read.h"
 #include "genra/lex_scan.h"
+#include "genra/morphology.h"
 #include "genra/terminal.h"
 #include "genra/trees.h"
 #include "genra/utilities.h"
@@ -221,7 +222,6 @@ void qerrorinput() {
 }
 
 void lextrans() {}
-void setmorphpasses() {}
 void qroot() {}
 void qstoretree() {}
 void qrestoretree() {}

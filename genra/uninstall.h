@@ -71,7 +71,6 @@ void qreadtrans();
 void rm_qfiles();
 void lextrans();
 void addlex();
-void setmorphpasses();
 void qdisplay();
 void qfreq();
 void qroot();
