@@ -35,4 +35,15 @@ int analyze_pre(const char* text, const char** end);
 // Whether the matched preselection's entry satisfies the rows just parsed.
 int bool_from_pre();
 
+// Runs the PRESELECT rule's clauses: each tag with its node, looked up at once; `global` uses
+// (and moves) the global barrier, else the run's.
+void construct_preselect(const char* text, int global);
+// Frees the run's preselections (all of them, the global ones too, when from_glob is 1).
+void empty_preselect_list(int from_glob);
+void print_preselect_list();
+
+// Expands the node by its rule (or gives a terminal its lookup), then its children.
+void expand_node(t_treenode node);
+void expand_tree(t_treenode node);
+
 }  // namespace zek

@@ -2,6 +2,7 @@
 #include "genra/trees.h"
 
 #include "genra/attr_fns.h"
+#include "genra/input_base.h"
 
 namespace zek {
 
@@ -17,6 +18,63 @@ t_treenode makenode(const char* name) {
     return n;
 }
 
+t_treenode copy_node(t_treenode n) {
+    t_treenode c = new s_treenode();
+    nodecount++;
+    c->name = n->name;
+    c->dictionary = n->dictionary;
+    c->index = n->index;
+    c->morphed_word = n->morphed_word;
+    c->preferredchoice = n->preferredchoice;
+    c->restrictions = n->restrictions;
+    c->vf = n->vf;
+    c->attributes = duplicate_attr_list(n->attributes);
+    c->indirections = duplicate_indir_list(n->indirections);
+    c->transformations = n->transformations;
+    return c;
+}
+
+t_treenode copytree(t_treenode t) {
+    if (t == nullptr) return nullptr;
+    t_treenode c = copy_node(t);
+    t_treenode* tail = &c->son;
+    for (t_treenode child = t->son; child != nullptr; child = child->sibling) {
+        *tail = copytree(child);
+        tail = &(*tail)->sibling;
+    }
+    return c;
+}
+
+static void collectleaves(t_treenode t, std::vector<t_treenode>& out) {
+    if (t->son == nullptr) {
+        out.push_back(t);
+        return;
+    }
+    for (t_treenode child = t->son; child != nullptr; child = child->sibling) collectleaves(child, out);
+}
+
+std::vector<t_treenode> leavesof(t_treenode t) {
+    std::vector<t_treenode> leaves;
+    if (t != nullptr && t->son != nullptr) collectleaves(t, leaves);
+    return leaves;
+}
+
+void thread(t_treenode t) {
+    if (t == nullptr) return;
+    std::vector<t_treenode> leaves = leavesof(t);
+    for (size_t i = 0; i < leaves.size(); i++) {
+        leaves[i]->left = i > 0 ? leaves[i - 1] : nullptr;
+        leaves[i]->right = i + 1 < leaves.size() ? leaves[i + 1] : nullptr;
+    }
+    t->right = leaves.empty() ? nullptr : leaves.front();
+}
+
+std::string getident(const char** p) {
+    std::string name;
+    while (identchar(static_cast<unsigned char>(**p))) name += *(*p)++;
+    return name;
+}
+
 void purge_node(t_treenode* n) {
     if (*n == nullptr) return;
     purge_attr_list(&(*n)->attributes);
@@ -26,6 +84,7 @@ void purge_node(t_treenode* n) {
 }
 
 void purge_tree(t_treenode* t) {
+    // Iterative over siblings, recursive over depth (which the node limit bounds).
     if (*t == nullptr) return;
     t_treenode child = (*t)->son;
     while (child != nullptr) {

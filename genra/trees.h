@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "genra/attr_list.h"
 #include "genra/indir_list.h"
@@ -12,6 +13,21 @@ namespace zek {
 struct s_treenode;
 
 constexpr int MAXLOOKUPS = 1024;
+
+// A transformation: clauses of a guard over a node's children and a right-hand side, or a
+// built-in operation.
+struct sub_trans {
+    std::string guard;
+    std::string rule;
+};
+
+struct transformation {
+    std::string name;
+    int priority = 5;
+    std::vector<sub_trans> first;
+    void (*functionPtr)(s_treenode*) = nullptr;
+    transformation* next = nullptr;
+};
 
 // The lexical lookup of a leaf: what its entry must satisfy, and the entry chosen.
 struct t_dict_lookup {
@@ -39,6 +55,7 @@ struct s_treenode {
     int vf = -1;
     attr_list attributes = nullptr;
     indir_list indirections = nullptr;
+    std::vector<transformation> transformations;  // copies of those attached to the node
     s_treenode* sibling = nullptr;
     s_treenode* son = nullptr;
     s_treenode* left = nullptr;
@@ -51,8 +68,19 @@ extern int d_table_count;
 extern int nodecount;
 
 t_treenode makenode(const char* name);
+// A copy of the node's texts, attributes, indirections and transformations; it shares the
+// lookup and has no links.
+t_treenode copy_node(t_treenode n);
+// The node and everything below it (not its siblings).
+t_treenode copytree(t_treenode t);
 void purge_node(t_treenode* n);
 void purge_tree(t_treenode* t);
+// Links the leaves of the tree left to right (left, right); the root's right is the first leaf.
+void thread(t_treenode t);
+// The leaves of a tree, left to right.
+std::vector<t_treenode> leavesof(t_treenode t);
+// An owned copy of the identifier characters at p; p moves past them.
+std::string getident(const char** p);
 void terminal_node(t_treenode node);
 void fill_word(t_treenode node);
 // Frees the lookups from `barrier` on and makes `barrier` the count in use.

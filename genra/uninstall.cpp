@@ -7,6 +7,9 @@
 #include <cstring>
 
 #include "editor/getparam.h"
+#include "editor/corutils.h"
+#include "editor/dxio_xq.h"
+#include "editor/sysutils.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
 #include "editor/terminal_xq.h"
@@ -14,7 +17,13 @@
 #include "genra/input_base.h"
 #include "genra/lex_read.h"
 #include "genra/lex_scan.h"
+#include "genra/misc.h"
 #include "genra/morphology.h"
+#include "genra/syn_builtIn.h"
+#include "genra/syn_cf.h"
+#include "genra/syn_globals.h"
+#include "genra/syn_misc.h"
+#include "genra/syn_read.h"
 #include "genra/terminal.h"
 #include "genra/trees.h"
 #include "genra/utilities.h"
@@ -32,17 +41,21 @@ char q_error[49];
 static void nothing() {}
 
 static void removelexicon() {
+    clear_SE_PRE(1);  // no tree or preselection may keep an entry of it
     purgelookups(0);
     clearlexicon();
 }
 
+// Removing the syntax or user file: its rules go, with the run made from them.
+static void removesyntax() { dump_syntax(); }
+
 const qfile_entry qfile_table[NUMQFILES] = {
     {"dummy", 0, nullptr, nullptr, ' '},
     {"AT", QF_AT | QF_LE | QF_MR | QF_GP, clearattributes, clearattributes, 'a'},
-    {"US", QF_US, nothing, nothing, 'u'},
-    {"SY", QF_US | QF_SY, nothing, nothing, 's'},
-    {"MO", QF_MO, nothing, nothing, 'm'},
-    {"TB", QF_TB, nothing, nullptr, 'T'},
+    {"US", QF_US, removesyntax, nothing, 'u'},
+    {"SY", QF_US | QF_SY, removesyntax, nothing, 's'},
+    {"MO", QF_MO, clear_mrules, init_mrules, 'm'},
+    {"TB", QF_TB, clear_tables, nullptr, 'T'},
     {"TM", QF_TM | QF_LE | QF_MR, clear_terminals, clear_terminals, 't'},
     {"LE", QF_LE | QF_GP, removelexicon, nullptr, 'L'},
     {"IP", QF_IP, nothing, nothing, 'p'},
@@ -50,7 +63,7 @@ const qfile_entry qfile_table[NUMQFILES] = {
     {"TG", QF_TG, nothing, nothing, 'g'},
     {"SM", QF_SM, nullptr, nullptr, '@'},
     {"LX", QF_LX, nothing, nothing, 'x'},
-    {"GP", QF_GP, nothing, nothing, '@'},
+    {"GP", QF_GP, clear_GP, clear_GP, '@'},
     {"ALL", QF_ALL, nullptr, nullptr, ' '},
 };
 
@@ -116,6 +129,19 @@ void uninstall(int bits) {
 void uninstall_n(int row) { uninstall(qfile_table[row].filebits); }
 
 void resetgenra() {
+    clear_SE_PRE(1);
+    while (syntax_stack != nullptr) {
+        syn_rule* r = syntax_stack;
+        syntax_stack = r->next;
+        delete r;
+    }
+    while (trans_stack != nullptr) {
+        transformation* t = trans_stack;
+        trans_stack = t->next;
+        delete t;
+    }
+    add_built_in();
+    init_morph_passes();
     for (int row = 1; row < NUMQFILES - 1; row++) {
         if (qfile_table[row].initializer != nullptr) qfile_table[row].initializer();
     }
@@ -168,11 +194,21 @@ void addlex() {
     qreadlex();
 }
 
+void qreadsyn() {
+    load(3, read_syntax);
+    synstat = q_stat == 2;
+    userstat = 0;
+}
+
+void qreaduser() {
+    load(2, read_syntax);
+    userstat = q_stat == 2;
+}
+
+void qreadmorph() { load(4, new_readmorph); }
+void qreadtables() { load(5, new_readtables); }
+
 // The kinds whose readers come later: their removal rule already applies.
-void qreadsyn() { uninstall_n(3); }
-void qreaduser() { uninstall_n(2); }
-void qreadmorph() { uninstall_n(4); }
-void qreadtables() { uninstall_n(5); }
 void qreadipa() { uninstall_n(8); }
 void qreadmerror() { uninstall_n(9); }
 void qreadtag() { uninstall_n(10); }
@@ -191,8 +227,15 @@ void qdisplay() {
     switch (param[1]) {
         case 0: progress(bits_to_text(installed).c_str()); break;
         case 1:
-        case 2: diserr("No generated sentence"); break;
+        case 2:
+            if (!generated) diserr("No generated sentence");
+            break;
+        case 3: print_cf(); break;
+        case 4: print_transf(); break;
+        case 5: print_tables(); break;
+        case 6: print_mrules(); break;
         case 7: printlex(); break;
+        case 8: print_preselect_list(); break;
         default: break;
     }
 }
@@ -218,14 +261,24 @@ void qerrorinput() {
         diserr("Integer too high");
         return;
     }
-    error_function[k] = q_error;
+    // A queued run of the old keys must not read the text being replaced.
+    std::string& f = error_function[k];
+    if (!f.empty()) dropslotsin(f.c_str(), f.c_str() + f.size());
+    f = q_error;
 }
 
 void lextrans() {}
 void qroot() {}
 void qstoretree() {}
 void qrestoretree() {}
-void qtalk() {}
+
+void qtalk() {
+    if (progstate != 1) return;
+    int k = param[1];
+    const char* sentence = k >= 0 && k < NUMROOTS ? genSentences[k].c_str() : "";
+    todriverf("START\n%s\nEND\n", sentence);
+    todriverflush();
+}
 
 void generate() {
     if (!(installed & QF_LE)) {
@@ -236,13 +289,33 @@ void generate() {
         diserr("There is no ROOT rule");
         return;
     }
+    interpret();
+    redisplay = 1;
+}
+
+void qglobpre() {
+    uninstall_n(13);
+    global_preselect();
+    installed |= QF_GP;
+}
+
+void disp_sent() {
+    int k = gnum();
+    if (k > MAXROOTS) {
+        diserr("Integer too high");
+        return;
+    }
+    sentence_to_core(k, corenum);
+}
+
+void qcompare() {
+    response = getresponse();
+    int k = gnr_comp();
+    if (!error_function[k].empty()) pushfn(error_function[k].c_str());
 }
 
 void qcompsingle() {}
-void qglobpre() {}
 void resumelx() {}
-void qcompare() {}
-void disp_sent() {}
 void qnewcompare() {}
 void qenummorph() {}
 void qmakepre() {}
