@@ -8,6 +8,7 @@
 #include "editor/scrout.h"
 #include "genra/attr_data.h"
 #include "genra/attr_fns.h"
+#include "genra/indirect.h"
 #include "genra/input_base.h"
 #include "genra/lex_read.h"
 #include "genra/lex_scan.h"
@@ -15,6 +16,7 @@
 #include "genra/syn_cf.h"
 #include "genra/syn_globals.h"
 #include "genra/syn_misc.h"
+#include "genra/syn_tran.h"
 #include "genra/utilities.h"
 
 namespace zek {
@@ -62,8 +64,7 @@ void fill_all_words(t_treenode tree, int from) {
     }
 }
 
-// The word of an entry: field 1 without its quotes.
-static std::string entryword(const char* entry) {
+std::string entryword(const char* entry) {
     const char* end = getfieldptr(entry, 2);
     size_t n = static_cast<size_t>(end - entry);
     if (n > 0 && entry[n - 1] == '|') n--;
@@ -114,6 +115,7 @@ void postmorph() {
 
 void finish(t_treenode tree, int number, const char* label) {
     progress("Processing Indirections");
+    process_indirections(tree);
     for (int i = 1; i < 6 && morph_passes[number][i] != 0; i++) morph_tree(tree, morph_passes[number][i]);
     std::string sentence = new_extract_sentence(tree);
     snprintf(sentbuf, sizeof sentbuf, "%s", sentence.c_str());
@@ -147,6 +149,7 @@ void interpret() {
         treestate = 1;
         rootPtrs[i] = makenode(tree_roots[i].name);
         expand_tree(rootPtrs[i]);
+        transform(rootPtrs[i]);
         thread(rootPtrs[i]);
     }
     if (!further) {
@@ -154,6 +157,7 @@ void interpret() {
         thread(oldroot);
         progress("Transforming Root");
         treestate = 0;
+        transform(root);
         thread(root);
         make_all_choices();
         fill_all_words(root, preselect_barrier);

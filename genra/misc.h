@@ -26,6 +26,8 @@ int gnr_comp();
 std::string getresponse();
 
 void fill_all_words(t_treenode tree, int from);
+// The word of an entry: field 1 without its quotes.
+std::string entryword(const char* entry);
 // Each leaf's morphed_word becomes its chosen entry's word (field 1 without its quotes).
 void setwords(t_treenode tree);
 void purge_all_trees();

@@ -132,6 +132,7 @@ struct compiler {
                 if (where != IN_INDIRECTION) error("! not permitted in this context.");
                 out += '!';
                 q_next();
+                if (q_peep() == TOK_IDENT || q_peep() == '/') compattr(out, where);  // ! and its compound
             } else if (tok == '-') {
                 if (where != IN_TRANSRHS) error("MINUS not permitted in this context.");
                 out += '-';
@@ -490,11 +491,13 @@ void read_transformation(const std::string& name) {
     t.name = name;
     if (q_peep() == TOK_PRIORITY) {
         q_next();
-        if (q_peep() == TOK_IDENT && compiler::digits(identbuf) && atoi(identbuf) > 0) {
+        // Priorities run from 1 to 999: the lowest-number search starts above them.
+        if (q_peep() == TOK_IDENT && compiler::digits(identbuf) && atoi(identbuf) > 0 && atoi(identbuf) < 1000) {
             t.priority = atoi(identbuf);
             q_next();
         } else {
             q_err("Expecting Transformation Priority.", "", "");
+            if (q_peep() == TOK_IDENT && compiler::digits(identbuf)) q_next();
         }
     }
     while (q_peep() != TOK_PERCENT && q_peep() != TOK_EOF && !c.bad) {
