@@ -19,6 +19,7 @@
 #include "genra/lex_scan.h"
 #include "genra/misc.h"
 #include "genra/morphology.h"
+#include "genra/print_procs.h"
 #include "genra/syn_builtIn.h"
 #include "genra/syn_cf.h"
 #include "genra/syn_globals.h"
@@ -228,7 +229,11 @@ void qdisplay() {
         case 0: progress(bits_to_text(installed).c_str()); break;
         case 1:
         case 2:
-            if (!generated) diserr("No generated sentence");
+            if (there_has_been_no_generation()) {
+                diserr("No generated sentence");
+            } else {
+                store(param[1] == 1 ? 2 : 1, param[1] == 1 ? 0 : 1);
+            }
             break;
         case 3: print_cf(); break;
         case 4: print_transf(); break;
@@ -269,8 +274,8 @@ void qerrorinput() {
 
 void lextrans() {}
 void qroot() {}
-void qstoretree() {}
-void qrestoretree() {}
+void qstoretree() { store(param[1], param[2]); }
+void qrestoretree() { restorenode(picstring); }
 
 void qtalk() {
     if (progstate != 1) return;
