@@ -27,10 +27,14 @@ static int lexatt_index = 0;
 
 long entryfrequency(const char* entry) { return atol(getfieldptr(entry, 4)); }
 
-// The compounds of the entry's attribute field, in stored order.
-static void entrycompounds(const char* entry) {
+// The compounds of the entry's attribute field, in stored order; returns the start of the
+// field after it (the frequency).
+static const char* entrycompounds(const char* entry) {
     lexatt_index = 0;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(getfieldptr(entry, 3));
+    // Fields 1 and 2 hold no attribute bytes: two bars lead to field 3.
+    const char* bar = strchr(entry, '|');
+    if (bar != nullptr) bar = strchr(bar + 1, '|');
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bar != nullptr ? bar + 1 : entry + strlen(entry));
     while (*p != 0 && *p != '|' && lexatt_index < MAXLEXATT) {
         while (*p == ' ') p++;
         if (*p == 0 || *p == '|') break;
@@ -47,6 +51,8 @@ static void entrycompounds(const char* entry) {
         }
         if (c.count > 0) lexatt_index++;
     }
+    while (*p != 0 && *p != '|') p++;  // compounds past the table's size
+    return reinterpret_cast<const char*>(*p == '|' ? p + 1 : p);
 }
 
 // The components of a compiled compound: sign, type, value.
@@ -98,9 +104,9 @@ static bool match_comp(const lex_comp& c) {
     return true;
 }
 
-int match_single_attr(const char* entry) {
+// Whether some compound of the entry parsed last agrees with the working rows.
+static int matchparsed() {
     if (attr_index == 0) return 1;
-    entrycompounds(entry);
     for (int i = 0; i < lexatt_index; i++) {
         int firsttype = lexatt[i].start[0] == ATTRMARKER ? lexatt[i].start[1] : lexatt[i].start[2];
         if (firsttype > attr[0].type) return 0;  // compounds are sorted by their first type
@@ -109,16 +115,27 @@ int match_single_attr(const char* entry) {
     return 0;
 }
 
-int match_attr(const char* entry, attr_list list) {
+int match_single_attr(const char* entry) {
+    entrycompounds(entry);
+    return matchparsed();
+}
+
+// The entry's compounds are parsed once for all the requested compounds.
+static int matchattributes(attr_list list) {
     for (; list != nullptr; list = list->next) {
         if (MState == 1) {
             lt_decompose_comp_attr(list->first);
         } else {
             decompose_comp_attr(list->first);
         }
-        if (!match_single_attr(entry)) return 0;
+        if (!matchparsed()) return 0;
     }
     return 1;
+}
+
+int match_attr(const char* entry, attr_list list) {
+    entrycompounds(entry);
+    return matchattributes(list);
 }
 
 // The entry's word test: the pattern against the word between its quotes.
@@ -135,9 +152,10 @@ void locate_matches(t_dict_lookup* lookup, int terminal) {
     for (recnode* r = dictionary[static_cast<size_t>(terminal)]; r != nullptr; r = r->previous) {
         const char* entry = r->recordptr;
         if (!wordmatches(lookup->preferredchoice, entry)) continue;
-        if (!match_attr(entry, lookup->attributes)) continue;
+        const char* frequency = entrycompounds(entry);
+        if (!matchattributes(lookup->attributes)) continue;
         if (!lookup->fields.empty() && !match_lsp(lookup->fields.c_str(), entry)) continue;
-        prob_tot += entryfrequency(entry);
+        prob_tot += atol(frequency);
         int slot = numnodes < MAXCANDIDATES - 1 ? numnodes++ : MAXCANDIDATES - 2;
         nodearray[slot] = r;
         prob_array[slot] = prob_tot;
