@@ -87,9 +87,9 @@
 "cook"      | V | verb, trans, subj.human, obj.food, number, person, tense, vform, >basic         |  5 | $VERB |
 "read"      | V | verb, trans, subj.human, obj.text, number, person, tense, vform, >basic         | 10 | $VERB_IRR | | "read" | "read" |
 "write"     | V | verb, trans, subj.human, obj.text, number, person, tense, vform, >basic         |  5 | $VERB_IRR | | "wrote" | "written" |
-"see"       | V | verb, trans, subj.human, subj.animal, obj.sem, number, person, tense, vform, >basic   | 10 | $VERB_IRR | | "saw" | "seen" |
-"like"      | V | verb, trans, subj.human, subj.animal, obj.sem, number, person, tense, vform, >basic   | 10 | $VERB |
-"want"      | V | verb, trans, subj.human, subj.animal, obj.sem, number, person, tense, vform, >basic   |  5 | $VERB |
+"see"       | V | verb, stative, trans, subj.human, subj.animal, obj.sem, number, person, tense, vform, >basic   | 10 | $VERB_IRR | | "saw" | "seen" |
+"like"      | V | verb, stative, trans, subj.human, subj.animal, obj.sem, number, person, tense, vform, >basic   | 10 | $VERB |
+"want"      | V | verb, stative, trans, subj.human, subj.animal, obj.sem, number, person, tense, vform, >basic   |  5 | $VERB |
 "visit"     | V | verb, trans, subj.human, obj.place, number, person, tense, vform, >basic        |  5 | $VERB |
 "carry"     | V | verb, trans, subj.human, obj.thing, obj.animal, number, person, tense, vform, >basic  |  5 | $VERB |
 "buy"       | V | verb, trans, subj.human, obj.thing, obj.food, obj.drink, number, person, tense, vform, >basic | 5 | $VERB_IRR | | "bought" | "bought" |
@@ -103,7 +103,7 @@
 "show"      | V | verb, ditrans, subj.human, obj.sem, number, person, tense, vform, >basic        |  5 | $VERB_IRR | | "showed" | "shown" |
 "bring"     | V | verb, ditrans, subj.human, obj.food, obj.drink, obj.thing, number, person, tense, vform, >basic | 5 | $VERB_IRR | | "brought" | "brought" |
 "become"    | V | verb, linking, subj.human, subj.animal, number, person, tense, vform, >middle   |  2 | $VERB_IRR | | "became" | "become" |
-"seem"      | V | verb, linking, subj.human, subj.animal, number, person, tense, vform, >middle   |  2 | $VERB |
+"seem"      | V | verb, stative, linking, subj.human, subj.animal, number, person, tense, vform, >middle   |  2 | $VERB |
 
 { Auxiliaries and modals. }
 "will"      | AUX | aux, modal, fut                              | 10 |
