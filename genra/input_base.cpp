@@ -18,6 +18,7 @@
 #include "editor/getparam.h"
 #include "editor/linutils.h"
 #include "editor/sys_linux.h"
+#include "editor/syshandler.h"
 
 namespace zek {
 
@@ -86,6 +87,10 @@ struct fileinf {
 };
 static std::unique_ptr<fileinf> filestack[INCLUDEDEPTH + 1];
 static int fsptr = -1;
+// A file that includes itself on many lines would be opened that many times to the fifth
+// power: one reading follows at most MAXINCLUDES inclusions (tried or made).
+constexpr int MAXINCLUDES = 1000;
+static int includes = 0;
 
 struct macrodef {
     std::string name;
@@ -183,6 +188,12 @@ static int filebyte() {
     fileinf& f = *filestack[fsptr];
     if (f.pos == f.len) {
         if (f.ended) return ENDFILE;
+        if (interruptpending()) {
+            // The user asked to stop: the rest of every open file is left unread.
+            q_line(MSGCORE, 0, "reading interrupted");
+            for (int i = 0; i <= fsptr; i++) filestack[i]->ended = true;
+            return ENDFILE;
+        }
         ssize_t got;
         do {
             got = read(f.fd, f.buffer, sizeof f.buffer);
@@ -256,6 +267,13 @@ static void include() {
         }
     }
     name[n] = 0;
+    if (includes >= MAXINCLUDES) {
+        if (includes++ == MAXINCLUDES) q_err("too many inclusions (at most 1000): ", name, "");
+        q_stat = 1;
+        return;
+    }
+    includes++;
+    if (interruptpending()) return;  // the reading is being ended
     if (fsptr >= INCLUDEDEPTH) {
         q_err("inclusion depth too great ", name, "");
         q_stat = 1;
@@ -417,6 +435,7 @@ static void fill() {
 
 bool openfile(const char* fn, int lfr) {
     dropfiles();
+    includes = 0;
     macrofree();
     emptyqueue();
     istate = 0;

@@ -2,6 +2,7 @@
 // warnings, long identifiers, %INCLUDE and %define, and the end of input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -135,9 +136,18 @@ TEST_F(Tokenizer, IncludesNestFiveDeepAndFailuresAreReported) {
     EXPECT_EQ(r[1], "Finished reading test input from file 'f5' [1 lines.]");
     EXPECT_EQ(r[6], "ERROR test input  unable to open file:  missing ");
     EXPECT_EQ(q_stat, 1);
-    // A file that includes itself stops at the depth limit.
+    // A file that includes itself stops at the depth limit; one that does so on every line
+    // stops at a thousand inclusions instead of opening itself lines^5 times.
     writefile("self", "s %INCLUDE \"self\"");
     EXPECT_EQ(tokens("%INCLUDE \"self\""), Lines(5, "identifier: s"));
+    report();
+    std::string many;
+    for (int i = 0; i < 40; i++) many += "%INCLUDE \"many\"\n";
+    writefile("many", many);
+    EXPECT_EQ(tokens("%INCLUDE \"many\""), Lines{});
+    r = report();
+    EXPECT_NE(std::find(r.begin(), r.end(), "ERROR test input  too many inclusions (at most 1000):  many "), r.end());
+    EXPECT_LT(r.size(), 40u * 45u);
 }
 
 TEST_F(Tokenizer, MacrosExpandThroughTheSameStates) {

@@ -1,0 +1,308 @@
+#!/usr/bin/env python3
+"""Robustness of genra's description-file readers and generation: attribute, terminals,
+lexicon, syntax, morphology, tables and stored-tree files must neither crash nor hang zek,
+whatever they hold, nor may generating, storing and recovering from them.
+
+Each run writes files of each kind, valid ones and then, mostly, mutated ones: flipped bytes,
+truncation, repeated lines, quotes, braces and "|" deleted or added, %INCLUDE of missing,
+self-including, too deeply nested, directory and device files, %define macros (self- and
+mutually referencing, long names and texts), NUL and other binary bytes, long lines and
+identifiers; some are random bytes, some are large (300 attribute types, 300 values of a type,
+200 terminals, entries of 2000 characters or 30 compounds). The keys load them with ATTRIBUTE,
+TMNLS, LEXICON, QADDLEX and TSTINPUT (any file with any command), between RM_QFILES with random
+codes, QDISPLAY, QFREQ with random leaf descriptions, RANDOM SEED and PSEED, answering waiting
+messages at random. Syntax files hold rules of every construct (choices, guards, variables,
+attachments, transformations, PRESELECT, QUESTION/ANSWER/R_n roots, rules that recurse without
+end); morphology files rules whose expressions and guards call rules (themselves too), tables
+and neighbours; the keys generate, set passes, store in every style, recover the stored file
+(whole, cut or mutated) and compare responses. Then EMIT 7 and BYE.
+
+A run fails on a signal, a non-zero exit status, a sanitizer report, no end within 20 seconds
+(60 for a sanitizer build), or no "$$$" of the EMIT on standard output (the editor stopped
+answering). As root the editor runs as an unprivileged user with an empty search path.
+
+Usage: robust_genra.py ZEK [SECONDS] [SEED]
+  SECONDS defaults to 10. Run i uses seed SEED+i (SEED defaults to the time). A failing run
+  prints its seed and keeps its files and keys in a folder; `robust_genra.py ZEK 0 SEED` runs it again.
+"""
+import os, random, re, shutil, signal, subprocess, sys, tempfile, time
+
+SANITIZER = (b"ERROR: AddressSanitizer", b"runtime error:", b"LeakSanitizer")
+TIMEOUT = 20
+IDCHARS = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_%\xe9\xe0\xe7\xd4"
+INCLUDES = ["i0.inc", "i4.inc", "s.inc", "none.inc", "sub", "/dev/zero", "a.att", "l.lex", "", "n" * 100]
+LOADS = {b"AT": ["a.att"] * 6 + ["t.tmn", "r0", "i0.inc"], b"TM": ["t.tmn"] * 6 + ["a.att", "r1", "s.inc"],
+         b"LE": ["l.lex"] * 6 + ["m.lex", "r2", "t.tmn"], b"QA": ["m.lex"] * 3 + ["l.lex", "r2", "s.inc"],
+         b"TS": ["a.att", "t.tmn", "l.lex", "m.lex", "r0", "r1", "r2", "i0.inc", "s.inc"]}
+
+
+def ident(rng, n=0):
+    n = n or rng.choice([1, 2, 3, 5, 8, 8, 12, 31, 32, 39, 40, 41, 70])
+    return rng.choice("abcdefghijklmnopqrstuvwxyz") + "".join(rng.choice(IDCHARS) for _ in range(n - 1))
+
+
+def grammar(rng):
+    """Attribute types (name, values) and terminal names, now and then beyond the tables' bounds."""
+    ntypes = rng.choice([1, 3, 6, 8, 253, 254, 300]) if rng.random() < 0.15 else rng.randrange(1, 8)
+    types = [("T%d%s" % (t, ident(rng)), ["v%d_%d%s" % (t, k, ident(rng, 2)) for k in range(rng.randrange(1, 7))])
+             for t in range(ntypes)]
+    if rng.random() < 0.1:
+        types.append(("many", ["m%d" % k for k in range(rng.choice([252, 253, 254, 300]))]))
+    nterms = rng.choice([127, 128, 129, 200]) if rng.random() < 0.1 else rng.randrange(1, 12)
+    return types, ["TT%d%s" % (i, ident(rng, rng.choice([1, 1, 2, 3, 38, 45]))) for i in range(nterms)]
+
+
+def att_file(rng, types):
+    out = []
+    for name, values in types:
+        items = [("%d " % rng.randrange(300) if rng.random() < 0.2 else "") + v +
+                 "".join(" < " + rng.choice(values) for _ in range(rng.random() < 0.3 and rng.randrange(1, 4)))
+                 for v in values]
+        out.append("%s ( %s )" % (name, " , ".join(items)))
+    return "\n".join(out) + rng.choice(["\n%\n", "\n", "\n% trailing ( junk\n", "%"])
+
+
+def compound(rng, types):
+    parts = []
+    for _ in range(rng.choice([1] * 8 + [2, 2, 3, 20, 21, 25])):
+        t, values = rng.choice(types)
+        parts.append(rng.choice(["", "", "", "<", ">"]) + (t if rng.random() < 0.25 else rng.choice(values)))
+    return ".".join(parts)
+
+
+def lex_file(rng, types, terms):
+    lines = []
+    for _ in range(rng.choice([0, 1, 3, 10, 30, 100, 300])):
+        word = '"%s"' % rng.choice([ident(rng)] * 20 + ["a b", "x" * 2000, "_ilt_", "^,", ""])
+        comps = [compound(rng, types) for _ in range(rng.choice([0, 1, 2, 2, 3, 3] * 6 + [24, 25, 26, 30, 50]))]
+        freq = rng.choice(["5", "12", "0", "", "12345", "9" * 30, "-3", "x y", "7 8"])
+        extra = [rng.choice(["$STEM", "", '"mice"', "adult:\"hen\"", "?", "*"] * 5 + ["z" * 2000])
+                 for _ in range(rng.choice([0, 2, 2, 9]))]
+        fields = [word, rng.choice(terms + ["NOSUCH", ""]), ", ".join(comps), freq] + extra
+        lines.append("|".join(fields[:rng.choice([1, 2, 3, 4, 9, 99])]) + rng.choice(["|", "|", "", "||"]))
+        if rng.random() < 0.05:
+            lines.append(rng.choice(["", "   ", "{ a comment }", "\\r" + lines[-1]]))
+    return "\n".join(lines * rng.choice([1] * 9 + [10])) + "\n"
+
+
+RULES = ["ROOT", "NP", "VP", "DEEP", "SELF", "QUESTION", "ANSWER", "R_3", "R_20"]
+
+
+def syn_file(rng, types, terms):
+    """Rules of every construct over the grammar's names; some recurse without end."""
+    names = terms + RULES
+
+    def comp():
+        return compound(rng, types) if rng.random() < 0.97 else ident(rng)
+
+    def node():
+        out = rng.choice(["", "", "FLATTEN:", "TR:", "nosuch:"]) + rng.choice(names)
+        if rng.random() < 0.5:
+            out += " [ %s ]" % " , ".join(rng.choice([comp(), "v", "_pre_ tag", comp() + " _pre_ tag"])
+                                          for _ in range(rng.randrange(1, 4)))
+        for _ in range(rng.choice([0, 0, 1, 2])):
+            out += rng.choice([" / 5 = a*", ' / "w*"', " / $ 3", " / + 7", " / @ 9 : young [ ! %s ]" % comp(),
+                               " / _pre_ tag", " / 0 = x", " / @ x"])
+        return out
+
+    def rhs(depth=0):
+        items = []
+        for _ in range(rng.randrange(0, 5)):
+            r = rng.random()
+            if r < 0.15 and depth < 22:
+                items.append("( " + " | ".join(rhs(depth + 1) for _ in range(rng.randrange(1, 4))) + " )")
+            elif r < 0.25:
+                items.append("%s v : %s ;" % (rng.choice(["INHERIT", "CHOOSE"]), comp()))
+            elif r < 0.3:
+                items.append("SELECT v : _pre_ tag ;")
+            else:
+                items.append(node())
+        return " ".join(items)
+
+    rules = []
+    for name in RULES + [rng.choice(terms)]:
+        body = rhs()
+        if rng.random() < 0.3:
+            body = "< %s : %s > %s" % (comp(), body, rhs())
+        if name in ("DEEP", "SELF"):
+            body += " " + name + " " + name  # endless
+        rules.append("%s = %s %%" % (name, body))
+    rules.append("TR = TRANSFORMATION PRIORITY %d %s : %s ; * : %%" % (
+        rng.choice([1, 5, 999, 1000]), rng.choice(["* NP *", "NP VP", "*", "ROOT"]), rng.choice(["2 1", "1 ROOT", "", "3 NEW [ - %s ]" % comp()])))
+    rules.append("PRESELECT = tag : %s ; other %%" % node())
+    return "\n".join(rng.sample(rules, len(rules))) + "\n"
+
+
+def mor_file(rng, types):
+    """Morphology rules whose expressions use every operator, call rules (themselves too),
+    tables and fields, under guards on neighbours."""
+    out = []
+    for r in range(rng.randrange(1, 8)):
+        out.append("RULE M%d" % r)
+        for _ in range(rng.randrange(0, 4)):
+            guard = rng.choice(["*", compound(rng, types), "-1.%s" % compound(rng, types), "( a | b ) , c", '"w*"',
+                                "<5=x>", "_pre_ tag", "_is_ %s _pre_ tag" % compound(rng, types), "9.*", ""])
+            expr = " ".join(rng.choice(["!", "-", "&", '"s"', "#5", "#9", "$M%d" % rng.randrange(8), "$NOSUCH",
+                                        "T(%s)" % ",".join(t for t, _ in rng.sample(types, min(len(types), 2))),
+                                        "Q(x)", "|"]) for _ in range(rng.randrange(0, 6)))
+            out.append("%s : %s ;" % (guard, expr))
+    return "\n".join(out) + "\n"
+
+
+def randbytes(rng, n):
+    """Random input of token characters, identifiers, blanks, line ends and raw bytes."""
+    pieces = [lambda: rng.choice('"{}|()<>,.%[]/$+@=:;*?- \t\r\n\n\n'), lambda: ident(rng),
+              lambda: chr(rng.randrange(256)), lambda: rng.choice(["%INCLUDE", "%define", "INHERIT", "_ilt_", "%"])]
+    return "".join(rng.choice(pieces)() for _ in range(n)).encode("latin-1")
+
+
+def flip(rng, data):
+    data = bytearray(data)
+    for _ in range(rng.randrange(1, 20) if data else 0):
+        data[rng.randrange(len(data))] = rng.randrange(256)
+    return bytes(data)
+
+
+def mutate(rng, data):
+    for _ in range(rng.randrange(1, 6)):
+        pos, lines = rng.randrange(len(data) + 1), data.split(b"\n")
+        at, insert = rng.randrange(len(lines)), lambda piece: data[:pos] + piece + data[pos:]
+        name = ident(rng, rng.choice([1, 4, 49, 60])).replace("%", "q").encode("latin-1")
+        data = rng.choice([
+            lambda: flip(rng, data), lambda: data[:pos],
+            lambda: b"\n".join(lines[:at] + [lines[at]] * rng.randrange(2, 60) + lines[at + 1:]),
+            lambda: data.replace(rng.choice([b'"', b"{", b"}", b"|", b"(", b")", b","]), b"", rng.choice([1, 3, -1])),
+            lambda: insert(bytes(rng.choice(b'"{}|()<>,.%') for _ in range(rng.randrange(1, 6)))),
+            lambda: b"\n".join(lines[:at] + [b'%%INCLUDE "%s"' % rng.choice(INCLUDES).encode() + rng.choice(
+                [b"", b' "x"'])] + lines[at:]),
+            lambda: b"\n".join(lines[:at] + [b"%define " + name + b" " + rng.choice(  # then references to it
+                [b"%" + name, b"a %" + name + b" b", b"%M2", b'"w"|', b"{", b"x" * 1500, b"%define M2 %M1",
+                 b'%INCLUDE "s.inc"'])] + lines[at:]) + b" %" + name + b"\n" + b"%M1 %M2\n" * rng.randrange(3),
+            lambda: insert(bytes(rng.choice([0, 0, 255, 1, 25, 19, 13, 9, 128, rng.randrange(256)])
+                                 for _ in range(rng.randrange(1, 30)))),
+            lambda: insert(rng.choice([b"w", b"9", b"%", b" ", b'"', b"{", b"x|"]) * rng.choice([40, 1000, 5000, 100000])),
+            lambda: insert(randbytes(rng, rng.randrange(1, 40)))])()
+    return data[:1 << 20]  # read six times over when it includes itself
+
+
+def case(rng):
+    """The files of a run and its keys."""
+    types, terms = grammar(rng)
+    files = {"a.att": att_file(rng, types), "t.tmn": " ".join(terms) + rng.choice(["\n", " { ok }\n"]),
+             "l.lex": lex_file(rng, types, terms), "m.lex": lex_file(rng, types, terms), "sub/x": "x\n",
+             "s.inc": '%INCLUDE "s.inc"\n' + att_file(rng, [rng.choice(types)])}
+    files["s.syn"] = syn_file(rng, types, terms)
+    files["u.syn"] = syn_file(rng, types, terms)
+    files["mo.mor"] = mor_file(rng, types)
+    files["tb.tbl"] = "T ( %s ) Q ( %s )\n" % (", ".join('"e%d"' % k for k in range(rng.choice([0, 1, 6, 40]))),
+                                              ", ".join(["$M1", "#5", "!"] * rng.randrange(3)))
+    files["st.st"] = ("$u\n$t 0\nN|G|ROOT|%s|0|\"\"||\nS|G|%s||0|\"w\"|LEX_0|\n$L\n{LEX_0} \"w\"|%s|%s|0001|\n%%%%\n"
+                      % (compound(rng, types), rng.choice(terms), rng.choice(terms), compound(rng, types)))
+    for i in range(7):  # i0 includes i1 ... i6 includes i0: one too deep
+        files["i%d.inc" % i] = '%%INCLUDE "i%d.inc"\n%s %s\n' % ((i + 1) % 7, rng.choice(terms), compound(rng, types))
+    files = {k: v.encode("latin-1") for k, v in files.items()}
+    for name in ("a.att", "t.tmn", "l.lex", "m.lex", "s.inc", "i0.inc", "s.syn", "u.syn", "mo.mor", "tb.tbl", "st.st"):
+        if rng.random() < (0.3 if name.endswith(".syn") else 0.7):
+            files[name] = mutate(rng, files[name])
+    for i in range(3):
+        files["r%d" % i] = randbytes(rng, rng.choice([0, 10, 200, 3000]))
+    answer = lambda: rng.choice([b"", b"", b"\r", b"\x7f", b"\r\r", b"\x7f\r", b"\r\x7f"])
+    qf = lambda: rng.choice(["", "N", "%s[%s]" % (rng.choice(terms), compound(rng, types)), "%s/$%d" % (
+        rng.choice(terms), rng.randrange(6)), '%s/+%d/"%s*"' % (rng.choice(terms), rng.randrange(99999), ident(rng)),
+        "%s/%d=x*,?/@2:tg[%s]" % (rng.choice(terms), rng.randrange(-1, 12), compound(rng, types)), "NOSUCH/3",
+        "".join(chr(rng.randrange(32, 127)) for _ in range(rng.randrange(1, 80)))])
+    steps = [(30, lambda: b"\x03ATa.att\r\x03TMt.tmn\r" + answer() + b"\x03LEl.lex\r" + answer() +
+              b"\x03SYs.syn\r\x03MOmo.mor\r\x03TBtb.tbl\r" + answer() + b"\r\x1bg" + answer()),
+             (40, lambda: (lambda c: b"\x03" + c + rng.choice(LOADS[c]).encode() + b"\r")(rng.choice(list(LOADS)))),
+             (8, lambda: b"\x03RM" + rng.choice([b"at", b"le", b"tm", b"at,le", b"all", b"Tm , Le", b"xx", b"",
+                                                 b"a;b", b",,", b"lx,sy,gp", b"1"]) + b"\r"),
+             (15, lambda: b"\x03QD" + rng.choice([b"0", b"7", b"7", b"3", b"8", b"-1", b"99999999999"]) + b"\r"),
+             (15, lambda: b"\x03QF" + qf().encode("latin-1") + b"\r" + answer() + answer()),
+             (4, lambda: b"\x03RA" + rng.choice([b"0", b"1", b"7", b"-3", b"2147483647"]) + b"\r"),
+             (4, lambda: b"\x03PS" + rng.choice([b"0", b"7", b"25", b"-1", b"19"]) + b"\r"),
+             (25, lambda: b"\x03" + rng.choice([b"SYs.syn", b"USu.syn", b"MOmo.mor", b"TBtb.tbl", b"SYl.lex",
+                                                 b"MOr0", b"TBs.syn"]) + b"\r" + answer()),
+             (30, lambda: b"\r\x1bg" * rng.randrange(1, 4) + answer()),
+             (6, lambda: b"\x03MP" + rng.choice([b"0|7", b"21|22|23", b"22|5", b"-1|5", b"0|0", b"3|5|6|9|9"]) + b"\r" + answer()),
+             (10, lambda: b"\x03CO3\r\x03ST" + rng.choice([b"0", b"1", b"2"]) + b"|0\r\x03SAst%d.st\r" % rng.randrange(3)
+              + answer() + b"\x03CO1\r"),
+             (10, lambda: b"\x03RE" + rng.choice([b"st.st", b"st0.st", b"st1.st", b"st2.st", b"l.lex", b"r0", b"",
+                                                 b"none"]) + b"\r" + answer()),
+             (6, lambda: b"\x03QE%d|{C}QD0{M}\r" % rng.randrange(22) + b"\r" + rng.choice([b"x y", b""]) + b"\x1bk"
+              + b"\x1bm" + rng.choice([b"0", b"1", b"3", b"25"]) + b"\r" + answer()),
+             (5, lambda: b"\x03QD" + rng.choice([b"1", b"2", b"4", b"5", b"6"]) + b"\r" + answer()),
+             (3, lambda: b"\x03QT" + rng.choice([b"0", b"1", b"2"]) + b"\r" + b"\r\x1b[P" + answer())]
+    keys = b"".join(rng.choices([s for _, s in steps], [w for w, _ in steps])[0]() + answer()
+                    for _ in range(rng.randrange(2, 14)))
+    return files, keys + b"\r" * 6 + b"\x03EM7|1|200000|0\r\x03BY\r" + b"\r" * 6
+
+
+def writefiles(folder, files):
+    for name, data in files.items():
+        os.makedirs(os.path.dirname(os.path.join(folder, name)), mode=0o777, exist_ok=True)
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+        os.chmod(f.name, 0o666)
+
+
+def run(zek, options, timeout, files, keys):
+    """Runs one case; returns None, or why it failed."""
+    work = tempfile.mkdtemp(prefix="zek-robust-genra-")
+    try:
+        os.chmod(work, 0o777)
+        writefiles(work, files)
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.Popen([zek], cwd=work, stdin=subprocess.PIPE, stdout=out, stderr=err,
+                                    start_new_session=True, **options)
+            try:
+                proc.communicate(keys, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
+                return "no end within %d s" % timeout
+            err.seek(0), out.seek(0)
+            text, answered = err.read()[-1500:], re.search(rb"(^|\n)\$\$\$\r?\n", out.read())
+        if proc.returncode < 0:
+            return "killed by signal %d: %r" % (-proc.returncode, text)
+        if proc.returncode or any(s in text for s in SANITIZER):
+            return "exit status %d, standard error ends %r" % (proc.returncode, text)
+        return None if answered else "no $$$ from EMIT on standard output"
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    if len(sys.argv) < 2:
+        print(__doc__)
+        return 2
+    zek, seconds = os.path.abspath(sys.argv[1]), float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
+    seed = int(sys.argv[3]) if len(sys.argv) > 3 else int(time.time())
+    print("robustness genra: seed %d" % seed, flush=True)
+    env = {"PATH": "/nonexistent", "HOME": "/nonexistent", "TERM": "dumb"}
+    options = {"env": env | {k: v for k, v in os.environ.items() if k.endswith("SAN_OPTIONS")}}
+    with open(zek, "rb") as f:
+        timeout = TIMEOUT * (3 if b"__asan_init" in f.read() else 1)
+    home = tempfile.mkdtemp(prefix="zek-robust-genra-bin-")
+    if os.geteuid() == 0:  # the unprivileged user may not reach the build folder: run a copy
+        options.update(user=65534, group=65534, extra_groups=[])
+        os.chmod(home, 0o755)
+        zek = shutil.copy2(zek, os.path.join(home, "zek"))
+    start, runs, failed = time.time(), 0, 0
+    while runs == 0 or time.time() < start + seconds and failed < 20:
+        s = seed + runs
+        files, keys = case(random.Random(s))
+        why = run(zek, options, timeout, files, keys)
+        runs += 1
+        if why:
+            failed, kept = failed + 1, os.path.join(tempfile.gettempdir(), "zek-robust-genra-%d" % s)
+            shutil.rmtree(kept, ignore_errors=True)
+            writefiles(kept, {"files/" + name: data for name, data in files.items()} | {"keys": keys})
+            print("FAIL seed %d: %s\n  case kept in %s (in files/: zek < ../keys); again: robust_genra.py ZEK 0 %d"
+                  % (s, why, kept, s), flush=True)
+    print("robustness genra: %d runs from seed %d in %.1f s, %d failed" % (runs, seed, time.time() - start, failed))
+    shutil.rmtree(home, ignore_errors=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
