@@ -3,6 +3,8 @@
 
 namespace zek {
 
+void initcstars();
+void clrcstars();
 void makecstars();
 void deleterect();
 void insertrect();

@@ -6,6 +6,8 @@ namespace zek {
 
 void freepic(coreline*) {}
 
+void copypic(const coreline*, coreline*) {}
+
 void grops() {}
 void rubgraph() {}
 void pickpoint() {}

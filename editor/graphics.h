@@ -6,6 +6,8 @@ namespace zek {
 struct coreline;
 
 void freepic(coreline* line);
+// Gives `to` a copy of the picture of `from` (pictures are empty: there is nothing to copy).
+void copypic(const coreline* from, coreline* to);
 
 void grops();
 void rubgraph();

@@ -9,6 +9,7 @@
 #include "editor/commands.h"
 #include "editor/check.h"
 #include "editor/corutils.h"
+#include "editor/cstars.h"
 #include "editor/cursors.h"
 #include "editor/display.h"
 #include "editor/ecap.h"
@@ -22,6 +23,7 @@
 #include "editor/scan.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
+#include "editor/sort.h"
 #include "editor/syshandler.h"
 #include "editor/sysutils.h"
 #include "editor/tabs.h"
@@ -70,6 +72,8 @@ void loaddefaults() {
     initcheck();
     initfloat();
     initreformat();
+    initsort();
+    initcstars();
     initfile_io();
     initsysutils();
     initbuild();
