@@ -1,10 +1,12 @@
 // SORT: a range of lines reordered by a key (the text from the cursor column in the text
-// view, the cursor's field in record views) under one of three collating orders. The lines are
-// relinked in place by a stable list quicksort that leaves partitions of fewer than 16 lines
-// to one insertion pass over the whole range; no character moves.
+// view, the cursor's field in record views) under one of three collating orders. The sort is
+// stable and relinks the lines in place; no character moves.
 #include "editor/sort.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
+#include <vector>
 
 #include "editor/build.h"
 #include "editor/corutils.h"
@@ -25,8 +27,6 @@ int accents[256];
 
 static LINE* headptr = nullptr;
 static LINE* tailptr = nullptr;
-static int swap = 0;
-static int after = 0;
 static int fieldno = 1;
 
 void initsort() {
@@ -119,12 +119,36 @@ int getnumptr() {
 
 static unsigned char at(const LINE* l, long offset) { return textbase[l->index + offset]; }
 
+static int recordview = 0;  // the corefile being sorted is in a record view
+// In the text view with a positive key length every key starts at the same column, so a
+// line's linekey holds instead the first eight weights of its key, most significant first:
+// keys whose prefixes differ are ordered by that alone.
+static bool prefixed = false;
+static long keystart = 0;
+
+static long keyoffset(const LINE* l) { return prefixed ? keystart : l->linekey; }
+
+static unsigned long prefixof(const LINE* l) {
+    long n = linechars(l);
+    long bound = keystart < keylength ? keylength : LONG_MAX;
+    long end = n < bound ? n : bound;
+    unsigned long p = 0;
+    for (long i = 0; i < 8; i++) {
+        long at = keystart + i;
+        p = (p << 8) | (at < end ? static_cast<unsigned long>(weight(textbase[l->index + at])) & 255 : 0);
+    }
+    return p;
+}
+
 int linecmp(LINE* l1, LINE* l2) {
+    if (prefixed && l1->linekey != l2->linekey) {
+        return static_cast<unsigned long>(l1->linekey) < static_cast<unsigned long>(l2->linekey) ? -1 : 1;
+    }
     int n1 = linechars(l1);
     int n2 = linechars(l2);
-    if (cur().viewtype != 0) {
+    if (recordview) {
         // The cursor's field, from its start to its bar.
-        long p1 = l1->linekey, p2 = l2->linekey;
+        long p1 = keyoffset(l1), p2 = keyoffset(l2);
         bool end1 = false, end2 = false;
         for (;; p1++, p2++) {
             end1 = p1 >= n1 || at(l1, p1) == '|';
@@ -136,7 +160,7 @@ int linecmp(LINE* l1, LINE* l2) {
         if (end1 && end2) return 0;
         return end1 ? -1 : 1;
     }
-    long start = l1->linekey;
+    long start = keyoffset(l1);
     if (keylength < 0) {
         // Leftwards from the key start over |keylength| + 1 characters or to column 1.
         for (long p = start, steps = 0; p >= 0 && steps <= -static_cast<long>(keylength); p--, steps++) {
@@ -160,121 +184,61 @@ int linecmp(LINE* l1, LINE* l2) {
     return n1 < n2 ? -1 : 1;
 }
 
-int compare(LINE* a, LINE* b) {
-    int r = linecmp(a, b);
-    swap = sortdir == 1 ? r > 0 : r < 0;
-    if (r == 0) swap = after;
-    return r;
-}
-
-static void unlinkline(LINE* l) {
-    l->up->down = l->down;
-    l->down->up = l->up;
-}
-
-static void linkafter(LINE* l, LINE* where) {
-    l->up = where;
-    l->down = where->down;
-    where->down->up = l;
-    where->down = l;
-}
-
-LINE* getpivot(LINE* h, int n) {
-    for (int i = 0; i < n / 2; i++) h = h->down;
-    return h;
-}
-
-// One partition pass over head..tail: the lines that must follow the pivot move, in order,
-// behind the range's last line; the pivot goes between the two parts.
-void iqsort(LINE* head, LINE* tail, LINE* pivot, LINE** h1, LINE** t1, int* n1, LINE** h2, LINE** t2, int* n2) {
-    after = 0;
-    LINE* before = head->up;
-    LINE* stop = tail;
-    LINE* lastline = tail;
-    LINE* moved = nullptr;  // the first line moved behind
-    int count1 = 0, count2 = 0;
-    for (LINE* l = head;;) {
-        LINE* next = l->down;
-        bool done = l == stop;
-        if (l == pivot) {
-            if (lastline == pivot) lastline = pivot->up;
-            unlinkline(pivot);
-            after = 1;
-        } else {
-            compare(l, pivot);
-            if (swap) {
-                if (l != lastline) {
-                    unlinkline(l);
-                    linkafter(l, lastline);
-                }
-                lastline = l;
-                if (moved == nullptr) moved = l;
-                count2++;
-            } else {
-                count1++;
-            }
-        }
-        if (done) break;
-        l = next;
-    }
-    // The pivot goes before the moved lines, or after the range when none moved.
-    linkafter(pivot, moved != nullptr ? moved->up : lastline);
-    *n1 = count1;
-    *n2 = count2;
-    *h1 = count1 > 0 ? before->down : nullptr;
-    *t1 = count1 > 0 ? pivot->up : nullptr;
-    *h2 = count2 > 0 ? moved : nullptr;
-    *t2 = count2 > 0 ? lastline : nullptr;
-    if (headptr == head) headptr = count1 > 0 ? *h1 : pivot;
-    if (tailptr == tail) tailptr = count2 > 0 ? *t2 : pivot;
-}
-
+// Sorts the `num` lines from h to t. The lines are gathered with their key prefixes into one
+// array, put in order by a stable merge sort, and linked again in that order between the lines
+// around the range: no character moves. Any stable sort under this comparison gives the same
+// order; gathering first keeps the work in a compact array instead of chasing line headers
+// across the store.
 void zeksort(LINE* h, LINE* t, int num) {
-    // The larger part is sorted in this loop, the smaller one first by recursion: the depth
-    // stays logarithmic.
-    while (num >= 16) {
-        LINE *h1, *t1, *h2, *t2;
-        int n1, n2;
-        LINE* pivot = getpivot(h, num);
-        iqsort(h, t, pivot, &h1, &t1, &n1, &h2, &t2, &n2);
-        if (n1 <= n2) {
-            if (n1 > 0) zeksort(h1, t1, n1);
-            h = h2, t = t2, num = n2;
+    if (num < 2) return;
+    struct item {
+        unsigned long prefix;
+        LINE* line;
+    };
+    std::vector<item> order;
+    order.reserve(static_cast<size_t>(num));
+    for (LINE* l = h;; l = l->down) {
+        order.push_back({static_cast<unsigned long>(l->linekey), l});
+        if (l == t) break;
+    }
+    bool ascending = sortdir == 1;
+    std::stable_sort(order.begin(), order.end(), [ascending](const item& a, const item& b) {
+        int r;
+        if (prefixed && a.prefix != b.prefix) {
+            r = a.prefix < b.prefix ? -1 : 1;
         } else {
-            if (n2 > 0) zeksort(h2, t2, n2);
-            h = h1, t = t1, num = n1;
+            r = linecmp(a.line, b.line);
         }
+        return ascending ? r < 0 : r > 0;
+    });
+    LINE* previous = h->up;
+    LINE* behind = t->down;
+    for (const item& it : order) {
+        previous->down = it.line;
+        it.line->up = previous;
+        previous = it.line;
     }
-}
-
-void isort(LINE* hp, LINE* tp) {
-    LINE* stop = tp->down;
-    LINE* front = hp->up;
-    for (LINE* l = hp->down; l != stop;) {
-        LINE* next = l->down;
-        LINE* scan = l->up;
-        while (scan != front) {
-            int r = compare(scan, l);
-            if (!swap || r == 0) break;
-            scan = scan->up;
-        }
-        if (scan != l->up) {
-            unlinkline(l);
-            linkafter(l, scan);
-        }
-        l = next;
-    }
+    previous->down = behind;
+    behind->up = previous;
 }
 
 void sort() {
     COREFILE& c = cur();
+    prefixed = false;
     int n = getnumptr();
     if (n == 0 || keylength == 0) return;
+    recordview = c.viewtype != 0;
+    if (!recordview && keylength > 0) {
+        keystart = sortpos - 1;
+        prefixed = true;
+        for (LINE* l = headptr;; l = l->down) {
+            l->linekey = static_cast<long>(prefixof(l));
+            if (l == tailptr) break;
+        }
+    }
     LINE* front = headptr->up;
-    LINE* behind = tailptr->down;
     zeksort(headptr, tailptr, n);
-    after = 1;  // equal lines never pass each other in the insertion pass either way
-    isort(front->down, behind->up);
+    prefixed = false;
     linkschanged(corenum);
     c.disln = c.lnptr = front->down;
     c.curcol = 1;

@@ -19,12 +19,8 @@ void sortchk();
 int appropriate(int object);
 int getnumptr();
 int linecmp(coreline* l1, coreline* l2);
-int compare(coreline* a, coreline* b);
-coreline* getpivot(coreline* h, int n);
-void iqsort(coreline* head, coreline* tail, coreline* pivot, coreline** h1, coreline** t1, int* n1, coreline** h2,
-            coreline** t2, int* n2);
+// Stable sort of the `num` lines from h to t, relinked in place.
 void zeksort(coreline* h, coreline* t, int num);
-void isort(coreline* hp, coreline* tp);
 
 void sort();
 void skey();

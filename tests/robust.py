@@ -45,12 +45,15 @@ EDIT = [b"\r", b"\x08", b"\x7f", b"\x1b[A", b"\x1b[B", b"\x1b[C", b"\x1b[D", b"\
         b"\x15", b"\x1b\x14", b"\x07", b"\x1b[t", b"\x1b\x02", b"\x1b[n", b"\x1b[p", b"\x1b[m", b"\x0c",
         b"\x1b[L", b"\x1b[R", b"\x12", b"\x1b[l", b"\x1b[c", b"\x1b[r", b"\x1b[k.", b"\x1bn", b"\x0e",
         b"\x1b[g\x1b[C\x1b[B\x7f\r", b"\x1bP", b"\x1bR", b"\x1bN", b"\x1bX1 ", b"\x1bz", b"\x17", b"\t",
-        b"\x16", b"\x1bD", b"\x1bC", b"\x1b1", b"\x1b[200~", b"\x1b[15~"]
+        b"\x16", b"\x1bD", b"\x1bC", b"\x1b1", b"\x1b[200~", b"\x1b[15~",
+        # starred blocks and rectangles
+        b"\x05", b"\x04", b"\x14", b"\x02", b"\x1b[\x05", b"\x1b[\x04", b"\x1b[\x14", b"\x1b[\x02",
+        b"\x1b[\x062 ", b"\x1b[\x0f", b"\x1b[\x03", b"\x1b[\x0d", b"\x1b[\x13"]
 SCRIPTCMDS = ["FI0{!}e{M}", "FI1{!}the{M}", "FI4{!}a{M}", "AS3{M}", "AS16{M}", "AS9{!}t.txt{M}", "PO2{!}3{M}",
               "BE{M}", "EN{M}", "FEt.txt{M}", "APl.txt{M}", "CHe{!}ee{M}", "CO2{M}", "CO1{M}", "CL{M}",
               "PRp1.zek{M}", "PRp0.zek{M}", "FU1{!}z{M}", "SC0{!}a{M}", "SAs.txt{M}", "JOs.txt{M}",
               "TE0{!}tp{M}", "OB1{M}", "OB0{M}", "AD2{!}3{M}"]
-STORECMDS = [b"SO0|5|1|200000", b"SO1|3", b"SAout.txt", b"JOout.txt", b"CL", b"FI0|zzq", b"FI1|zz", b"FI3|zz",
+STORECMDS = [b"SO0|5|1|200000", b"SO1|3", b"SO0|-3|*|*", b"SO1|15|2|200001", b"SK1", b"SK2", b"SAout.txt", b"JOout.txt", b"CL", b"FI0|zzq", b"FI1|zz", b"FI3|zz",
              b"FI2|e", b"SC1|zz", b"EN", b"BE", b"MA1|30", b"MA5|2000", b"JU1", b"HY3", b"AU1", b"UP", b"EM1"]
 # Random bytes become words: letters, blanks, punctuation; TEXT also ends lines (1 byte in 64).
 _LETTERS = (b"etaoinshrdlucmfwypvbgkqjxz" * 8)[:200] + b".,;:!?" * 2
@@ -186,7 +189,9 @@ def store_case(rng):
         files["mid.txt"] = files["mid.txt"].replace(b"q", b"\x04")
     name = lambda: rng.choice([b"big", b"long", b"mid", b"full", b"full", b"l"])
     moves = [b"\x12", b"\x1b[s", b"\x1b[j", b"\x1b\x02", b"\x1b[t", b"\x1bC", b"\x1bD", b"\x1b\x04", b"\x15", b"\x0b",
-             b"\x1a", b"\x1b[A", b"\x1b[B", b"\x11", b"\x1b[\x08", b"\x06", b"\x1b[h1 ", b"\x1b[h300 ", b"\x1b[h200001 "]
+             b"\x1a", b"\x1b[A", b"\x1b[B", b"\x11", b"\x1b[\x08", b"\x06", b"\x1b[h1 ", b"\x1b[h300 ", b"\x1b[h200001 ",
+             b"\x05", b"\x04", b"\x14", b"\x02", b"\x1b[\x05", b"\x1b[\x02", b"\x1b[\x14", b"\x1b[\x0f",
+             b"\x1b[\x069 ", b"\x1b[\x0d", b"\x1b[\x04"]
     steps = [(20, lambda: b"\x03CO%d\r%s%s.txt\r" % (rng.randrange(20), rng.choice([b"FE", b"AP", b"IN"]), name())),
              (25, lambda: b"\x03CH%s|%s\r" % (rng.choice([b"e", b" ", b"{C}", b"the", b"a{A}b", b"q"]),
                                              rng.choice([b"", b"ee", b"x" * 44, b"x" * 44, b"{C}"]))),
