@@ -264,7 +264,19 @@ int do_transform(t_treenode node, const transformation* t) {
     return 0;
 }
 
-void transform(t_treenode node) {
+// Nodes a tree's transformations may add. A rule that copies ROOT (or the node's own
+// subtree) into a node that is transformed again would otherwise grow the tree, and the
+// recursion with it, without end.
+static int transform_budget_end = 0;
+static bool transform_stopped = false;
+
+static void transform_node(t_treenode node) {
+    if (transform_stopped) return;
+    if (nodecount > transform_budget_end) {
+        q_err("transformation terminated", node->name.c_str(), "");
+        transform_stopped = true;
+        return;
+    }
     while (!node->transformations.empty()) {
         transformation* t = find_low_priority(node);
         if (t->functionPtr != nullptr) {
@@ -277,7 +289,13 @@ void transform(t_treenode node) {
             removeTrans(node, &copy);
         }
     }
-    for (t_treenode c = node->son; c != nullptr; c = c->sibling) transform(c);
+    for (t_treenode c = node->son; c != nullptr; c = c->sibling) transform_node(c);
+}
+
+void transform(t_treenode node) {
+    transform_budget_end = nodecount + NODELIMIT;
+    transform_stopped = false;
+    transform_node(node);
 }
 
 }  // namespace zek

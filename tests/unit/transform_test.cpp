@@ -111,6 +111,17 @@ TEST_F(Transform, PriorityOrderSwapsCopiesAndAttributes) {
     EXPECT_EQ(print_attr_list(leavesof(root)[0]->attributes), "") << "MINUS removes the agreeing compound";
 }
 
+TEST_F(Transform, RulesThatRegrowTheTreeStop) {
+    // Each copy of ROOT carries the transformation that copies ROOT again.
+    grammar("\"n\"|N|noun|1|\n", "TR = TRANSFORMATION * : 1 ROOT %\nROOT = TR : P %\nP = N %\n");
+    interpret();
+    Lines lines = report();
+    bool stopped = false;
+    for (const std::string& l : lines) stopped = stopped || l.find("transformation terminated") != std::string::npos;
+    EXPECT_TRUE(stopped) << "the growth ends with a message, not a stack overflow";
+    EXPECT_LT(nodecount, 4 * NODELIMIT);
+}
+
 TEST_F(Transform, IndirectionsFollowTaggedAndUntaggedPointers) {
     grammar("\"dog\"|N|noun, sing|1|||young:\"puppy\";\"hound\",\"cur\"|\n"
             "\"puppy\"|N|noun, sing|1|||adult:\"dog\"|\n\"hound\"|N|noun, sing|1||\n\"cur\"|N|noun, sing|1||\n"
