@@ -42,6 +42,13 @@ struct t_dict_lookup {
     s_treenode* lspseq = nullptr;
 };
 
+// A morphological variant of a leaf made by the response analysis: the alternatives applied
+// (attrcomb[0] is their count n, attrcomb[1..n] their `delayed` entries) and the word they give.
+struct morphvar {
+    int attrcomb[11] = {};
+    std::string variant;
+};
+
 // The value of `dictionary` when the terminal is not in the table.
 extern char noterminal[];
 
@@ -56,6 +63,7 @@ struct s_treenode {
     attr_list attributes = nullptr;
     indir_list indirections = nullptr;
     std::vector<transformation> transformations;  // copies of those attached to the node
+    std::vector<morphvar> mvar;  // variants of the last analysis, the one made last at the back
     s_treenode* sibling = nullptr;
     s_treenode* son = nullptr;
     s_treenode* left = nullptr;

@@ -20,6 +20,11 @@
 #include "genra/misc.h"
 #include "genra/morphology.h"
 #include "genra/print_procs.h"
+#include "genra/stud_err.h"
+#include "genra/stud_ind.h"
+#include "genra/stud_mor.h"
+#include "genra/stud_phon.h"
+#include "genra/stud_read.h"
 #include "genra/syn_builtIn.h"
 #include "genra/syn_cf.h"
 #include "genra/syn_globals.h"
@@ -59,9 +64,9 @@ const qfile_entry qfile_table[NUMQFILES] = {
     {"TB", QF_TB, clear_tables, nullptr, 'T'},
     {"TM", QF_TM | QF_LE | QF_MR, clear_terminals, clear_terminals, 't'},
     {"LE", QF_LE | QF_GP, removelexicon, nullptr, 'L'},
-    {"IP", QF_IP, nothing, nothing, 'p'},
-    {"MR", QF_MR, nothing, nothing, 'e'},
-    {"TG", QF_TG, nothing, nothing, 'g'},
+    {"IP", QF_IP, clear_phon_tables, clear_phon_tables, 'p'},
+    {"MR", QF_MR, clear_mrdata, clear_mrdata, 'e'},
+    {"TG", QF_TG, clear_tag_tables, clear_tag_tables, 'g'},
     {"SM", QF_SM, nullptr, nullptr, '@'},
     {"LX", QF_LX, nothing, nothing, 'x'},
     {"GP", QF_GP, clear_GP, clear_GP, '@'},
@@ -153,6 +158,7 @@ void resetgenra() {
     synstat = userstat = 0;
     for (std::string& name : genrafilename) name.clear();
     for (std::string& f : error_function) f.clear();
+    rootsetinit = 0;
     delayptr = lt_delayptr = 0;
     MState = 0;
     nodecount = 0;
@@ -209,10 +215,11 @@ void qreaduser() {
 void qreadmorph() { load(4, new_readmorph); }
 void qreadtables() { load(5, new_readtables); }
 
+void qreadipa() { load(8, phon_readtables); }
+void qreadmerror() { load(9, merror_readtables); }
+void qreadtag() { load(10, tag_readtables); }
+
 // The kinds whose readers come later: their removal rule already applies.
-void qreadipa() { uninstall_n(8); }
-void qreadmerror() { uninstall_n(9); }
-void qreadtag() { uninstall_n(10); }
 void qreadsem() { uninstall_n(11); }
 void qreadtrans() { uninstall_n(12); }
 
@@ -273,7 +280,7 @@ void qerrorinput() {
 }
 
 void lextrans() {}
-void qroot() {}
+void qroot() { err_set_rootset(picstring); }
 void qstoretree() { store(param[1], param[2]); }
 void qrestoretree() { restorenode(picstring); }
 
@@ -319,10 +326,24 @@ void qcompare() {
     if (!error_function[k].empty()) pushfn(error_function[k].c_str());
 }
 
-void qcompsingle() {}
+void qnewcompare() {
+    response = getresponse();
+    err_analysis(response.c_str());
+}
+
+void qcompsingle() {
+    int k = gnum();
+    if (k > MAXROOTS) {
+        diserr("Integer too high");
+        return;
+    }
+    response = getresponse();
+    err_analysis_single(response.c_str(), k);
+}
+
+void qenummorph() { generate_enumerations(); }
+
 void resumelx() {}
-void qnewcompare() {}
-void qenummorph() {}
 void qmakepre() {}
 
 }  // namespace zek

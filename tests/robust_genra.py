@@ -15,7 +15,11 @@ messages at random. Syntax files hold rules of every construct (choices, guards,
 attachments, transformations, PRESELECT, QUESTION/ANSWER/R_n roots, rules that recurse without
 end); morphology files rules whose expressions and guards call rules (themselves too), tables
 and neighbours; the keys generate, set passes, store in every style, recover the stored file
-(whole, cut or mutated) and compare responses. Then EMIT 7 and BYE.
+(whole, cut or mutated) and compare responses. Tag info, morph error and phonology tables files (rows past the variant
+table's bounds, unknown names, repeated and empty symbols) are loaded with TGINFO, MRPHERROR and
+IPA, and responses are analysed with every analysis key and root sets: empty, of 199 characters,
+60 words against short sentences, words of 100 letters, bytes above 127, against 20 roots (a user
+file that defines them all). Then EMIT 7 and BYE.
 
 A run fails on a signal, a non-zero exit status, a sanitizer report, no end within 20 seconds
 (60 for a sanitizer build), or no "$$$" of the EMIT on standard output (the editor stopped
@@ -149,6 +153,50 @@ def mor_file(rng, types):
     return "\n".join(out) + "\n"
 
 
+def tag_file(rng):
+    """Tag info: names with the field of their links, now and then malformed."""
+    items = [rng.choice(["%s ( %s )" % (ident(rng), rng.choice(["9", "9", "5", "0", "99999", "1" * 30, "x"])),
+                         "( 9 )", ident(rng), "%s ( 9" % ident(rng), ")", ",", "%s ( 9 9 )" % ident(rng)])
+             for _ in range(rng.choice([0, 1, 3, 8, 60]))]
+    return " ".join(items) + "\n"
+
+
+def mer_file(rng, types, terms):
+    """Morph error rows: a terminal and attribute names, now and then past the variant table's
+    bounds (11 and more types, types of more than 20 values, more than 39 pairs) or naming
+    nothing known."""
+    rows = []
+    for _ in range(rng.randrange(0, 6)):
+        names = []
+        for _ in range(rng.choice([1, 2, 3, 4, 11, 12, 40, 45])):
+            t, values = rng.choice(types)
+            names.append(t if rng.random() < 0.5 else rng.choice(values))
+        names.append(rng.choice(["", "", "bogus"]))
+        rows.append("%s ( %s )" % (rng.choice(terms + ["NOSUCH"]), rng.choice([" ", " , "]).join(names)))
+    return "\n".join(rows) + rng.choice(["\n", " %s ( %s" % (rng.choice(terms), types[0][0]), " ) ("])
+
+
+def ipa_file(rng):
+    """Phonology tables: one-character symbols (the characters that random IPA forms are made
+    of) with few, many, empty and repeated spellings."""
+    tables = []
+    for c in rng.sample(IDCHARS, rng.randrange(1, 20)) + rng.choice([[], ["a"], ["", "ab"]]):
+        spellings = ['"%s"' % rng.choice(["", c, c * 2, ident(rng, 3), "a|b", "\xe9"])
+                     for _ in range(rng.choice([0, 1, 2, 3, 30]))]
+        tables.append('"%s" ( %s )' % (c, ", ".join(spellings)))
+    return "\n".join(tables) + rng.choice(["\n", ' "z" ( "z"', " %"])
+
+
+def response(rng, words):
+    """A learner's response: grammar words and their near misses, and the edge cases."""
+    near = lambda w: rng.choice([w, w, w[:-1], w + "s", w[::-1], w.upper()]) if w else "x"
+    return rng.choice([
+        " ".join(near(rng.choice(words)) for _ in range(rng.randrange(1, 13))), "", "   ",
+        ("w" * 100 + " ") * rng.randrange(1, 3), " ".join("w%d" % i for i in range(60)),
+        ("ab " * 70)[:199], "x" * 300, "".join(chr(rng.randrange(128, 255)) for _ in range(rng.randrange(1, 40))),
+        " ".join(near(rng.choice(words)) + chr(rng.randrange(128, 255)) for _ in range(5))]).encode("latin-1", "replace")
+
+
 def randbytes(rng, n):
     """Random input of token characters, identifiers, blanks, line ends and raw bytes."""
     pieces = [lambda: rng.choice('"{}|()<>,.%[]/$+@=:;*?- \t\r\n\n\n'), lambda: ident(rng),
@@ -185,8 +233,52 @@ def mutate(rng, data):
     return data[:1 << 20]  # read six times over when it includes itself
 
 
+ANALYSIS_FILES = {
+    "g.att": "cat ( noun, verb, det ) number ( sing, plur ) person ( first, second, third ) tense ( pres, past, fut )\n"
+             "many ( %s )\n" % ", ".join("m%d" % i for i in range(30)),
+    "g.tmn": "N V DET\n",
+    "g.lex": '"the"|DET|det|5||||||"D@"|\n"dog"|N|noun, number, many|5|$N||||young: "puppy"; big: "wolf"/X|"dog"|\n'
+             '"puppy"|N|noun, number|0|$N||||adult: "dog"|\n"bark"|V|verb, number, person, tense|5|$V|\n',
+    "g.mor": 'RULE N plur : ! "s" ; * : ! ;\nRULE V past : ! "ed" ; third , sing : ! "s" ; * : ! ;\n',
+    "g.syn": "ROOT = DET N [ sing ] V [ sing, third, pres ] %\nQUESTION = ROOT %\nANSWER = ROOT %\n"
+             + "".join("R_%d = DET N [ %s ] V [ %s, third, pres ] %%\n" % (n, "sing plur".split()[n % 2], "sing plur".split()[n % 2])
+                       for n in range(3, 21)),
+    "g.tag": "young ( 9 ) big ( 9 ) adult ( 9 )\n",
+    "g.ipa": '"d" ( "d" ) "o" ( "o", "aw", "" ) "g" ( "g", "gg" ) "D" ( "th" ) "@" ( "e", "a", "" )\n',
+}
+
+
+def analysis_case(rng):
+    """A grammar with twenty roots whose tables load cleanly (or nearly), and the responses of
+    the edge cases analysed against every root, one root and root sets."""
+    files = dict(ANALYSIS_FILES)
+    files["g.mer"] = rng.choice(["N ( number many ) V ( number person tense )",
+                                 "V ( number person tense many cat ) N ( many ) DET ( sing plur first second )",
+                                 "N ( %s )" % " ".join(["number", "many", "sing"] * 14)])
+    files = {k: v.encode("latin-1") for k, v in files.items()}
+    for name in ("g.tag", "g.ipa", "g.mer"):
+        if rng.random() < 0.3:
+            files[name] = mutate(rng, files[name])
+    words = ["the", "dog", "dogs", "bark", "barks", "puppy", "dawg", "thee", "barked"]
+    for i in range(6):
+        files["resp%d.txt" % i] = response(rng, words)
+    keys = b"".join(b"\x03%s\r" % c for c in (b"ATg.att", b"TMg.tmn", b"LEg.lex", b"SYg.syn", b"MOg.mor", b"MRg.mer",
+                                               b"TGg.tag", b"IPg.ipa", b"MP21|10", b"RA%d" % rng.randrange(1, 99999, 2)))
+    keys += b"\r\x1bg"
+    for _ in range(rng.randrange(3, 12)):
+        keys += rng.choice([b"", b"", b"\x03QR" + rng.choice([b"", b"0", b"3,5 x7", b"1 2 3 4 5 6 7 8 9 10 11 12 13 14"]) + b"\r\r"])
+        keys += b"\x03FEresp%d.txt\r\r" % rng.randrange(6) + rng.choice(
+            [b"\x1bK", b"\x1bK", b"\x1b\x0b%d\r" % rng.choice([0, 1, 2, 20, 21]), b"\x1bL"])
+        keys += rng.choice([b"", b"\r"]) + b"\x03CO7\r\x03CL\r\x03CO1\r\r"
+        if rng.random() < 0.5:
+            keys += b"\x03CO15\r\x03CL\r\x03CO1\r\r"
+    return files, keys + b"\r" * 6 + b"\x03EM15|1|200000|0\r\x03EM7|1|200000|0\r\x03BY\r" + b"\r" * 6
+
+
 def case(rng):
     """The files of a run and its keys."""
+    if rng.random() < 0.15:
+        return analysis_case(rng)
     types, terms = grammar(rng)
     files = {"a.att": att_file(rng, types), "t.tmn": " ".join(terms) + rng.choice(["\n", " { ok }\n"]),
              "l.lex": lex_file(rng, types, terms), "m.lex": lex_file(rng, types, terms), "sub/x": "x\n",
@@ -198,15 +290,28 @@ def case(rng):
                                               ", ".join(["$M1", "#5", "!"] * rng.randrange(3)))
     files["st.st"] = ("$u\n$t 0\nN|G|ROOT|%s|0|\"\"||\nS|G|%s||0|\"w\"|LEX_0|\n$L\n{LEX_0} \"w\"|%s|%s|0001|\n%%%%\n"
                       % (compound(rng, types), rng.choice(terms), rng.choice(terms), compound(rng, types)))
+    files["tg.tag"] = tag_file(rng)
+    files["mr.mer"] = mer_file(rng, types, terms)
+    files["ip.ipa"] = ipa_file(rng)
+    if rng.random() < 0.2:  # twenty roots to analyse against
+        files["u.syn"] += "".join("%s = ROOT ROOT %%\n" % r for r in ["QUESTION", "ANSWER"] + ["R_%d" % n for n in range(3, 21)])
     for i in range(7):  # i0 includes i1 ... i6 includes i0: one too deep
         files["i%d.inc" % i] = '%%INCLUDE "i%d.inc"\n%s %s\n' % ((i + 1) % 7, rng.choice(terms), compound(rng, types))
     files = {k: v.encode("latin-1") for k, v in files.items()}
-    for name in ("a.att", "t.tmn", "l.lex", "m.lex", "s.inc", "i0.inc", "s.syn", "u.syn", "mo.mor", "tb.tbl", "st.st"):
-        if rng.random() < (0.3 if name.endswith(".syn") else 0.7):
+    for name in ("a.att", "t.tmn", "l.lex", "m.lex", "s.inc", "i0.inc", "s.syn", "u.syn", "mo.mor", "tb.tbl", "st.st",
+                 "tg.tag", "mr.mer", "ip.ipa"):
+        if rng.random() < (0.3 if name.endswith((".syn", ".tag", ".mer", ".ipa")) else 0.7):
             files[name] = mutate(rng, files[name])
     for i in range(3):
         files["r%d" % i] = randbytes(rng, rng.choice([0, 10, 200, 3000]))
     answer = lambda: rng.choice([b"", b"", b"\r", b"\x7f", b"\r\r", b"\x7f\r", b"\r\x7f"])
+    words = [w for w in re.findall(r'^"([^"]*)"', files["l.lex"].decode("latin-1"), re.M) if w] or ["w"]
+    for i in range(4):  # responses are fetched: typed bytes above 127 would be ESC keys
+        files["resp%d.txt" % i] = response(rng, words)
+    # An analysis adds hundreds of lines to corefile 7: like an exercise, the keys mostly clear it.
+    analyse = lambda: b"\x03FEresp%d.txt\r\r" % rng.randrange(4) + rng.choice(
+        [b"\x1bK", b"\x1bK", b"\x1b\x0b%d\r" % rng.choice([0, 1, 2, 3, 20, 21, 99999]), b"\x1bL"]) + answer() + rng.choice(
+        [b"", b"\x03CO7\r\x03CL\r\x03CO15\r\x03CL\r\x03CO1\r\r", b"\x03CO7\r\x03CL\r\x03CO15\r\x03CL\r\x03CO1\r\r"])
     qf = lambda: rng.choice(["", "N", "%s[%s]" % (rng.choice(terms), compound(rng, types)), "%s/$%d" % (
         rng.choice(terms), rng.randrange(6)), '%s/+%d/"%s*"' % (rng.choice(terms), rng.randrange(99999), ident(rng)),
         "%s/%d=x*,?/@2:tg[%s]" % (rng.choice(terms), rng.randrange(-1, 12), compound(rng, types)), "NOSUCH/3",
@@ -228,10 +333,19 @@ def case(rng):
               + answer() + b"\x03CO1\r"),
              (10, lambda: b"\x03RE" + rng.choice([b"st.st", b"st0.st", b"st1.st", b"st2.st", b"l.lex", b"r0", b"",
                                                  b"none"]) + b"\r" + answer()),
-             (6, lambda: b"\x03QE%d|{C}QD0{M}\r" % rng.randrange(22) + b"\r" + rng.choice([b"x y", b""]) + b"\x1bk"
+             (6, lambda: b"\x03QE%d|{C}QD0{M}\r" % rng.randrange(21) + b"\r" + rng.choice([b"x y", b""]) + b"\x1bk"
               + b"\x1bm" + rng.choice([b"0", b"1", b"3", b"25"]) + b"\r" + answer()),
              (5, lambda: b"\x03QD" + rng.choice([b"1", b"2", b"4", b"5", b"6"]) + b"\r" + answer()),
-             (3, lambda: b"\x03QT" + rng.choice([b"0", b"1", b"2"]) + b"\r" + b"\r\x1b[P" + answer())]
+             (3, lambda: b"\x03QT" + rng.choice([b"0", b"1", b"2"]) + b"\r" + b"\r\x1b[P" + answer()),
+             (12, lambda: b"\x03" + rng.choice([b"TGtg.tag", b"MRmr.mer", b"IPip.ipa", b"MP21|5", b"MP21|9|5", b"TGmr.mer",
+                                                 b"MRip.ipa", b"IPl.lex", b"MRr1"]) + b"\r" + answer()),
+             (6, lambda: b"\x03QR" + rng.choice([b"", b"3,5 x7", b"0", b"1 2 3", b"99999999999", b"x", b"2 3 20 19 18 17 16"])
+              + b"\r" + answer()),
+             (15, analyse),
+             (20, lambda: b"".join(b"\x03%s\r\r" % c for c in (b"ATa.att", b"TMt.tmn", b"LEl.lex", b"SYs.syn", b"USu.syn",
+                                                                b"MOmo.mor", b"MRmr.mer", b"TGtg.tag", b"IPip.ipa", b"MP21|5"))
+              + b"\x03QR" + rng.choice([b"", b"", b"0", b"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15"]) + b"\r\r\x1bg"
+              + b"".join(analyse() for _ in range(rng.randrange(1, 5))))]
     keys = b"".join(rng.choices([s for _, s in steps], [w for w, _ in steps])[0]() + answer()
                     for _ in range(rng.randrange(2, 14)))
     return files, keys + b"\r" * 6 + b"\x03EM7|1|200000|0\r\x03BY\r" + b"\r" * 6

@@ -1,6 +1,6 @@
 { english.lex -- the words of the example English grammar, one entry a line. }
 { 1 word, 2 terminal, 3 attributes, 4 frequency, 5 first morphology pass, 6 second pass, }
-{ 7 and 8 irregular forms read by the rules of english.mor, 9 indirection pointers. }
+{ 7 and 8 irregular forms read by the rules of english.mor, 9 indirection pointers, 10 the IPA form (english.ipa). }
 
 { Nouns.  Countable nouns leave the number open; mass nouns are singular only. }
 "man"       | N | noun, countable, number, human, masc, >basic     | 10 | $NOUN_IRR | | "men" |
@@ -31,13 +31,13 @@
 "sandwich"  | N | noun, countable, number, food, >basic            |  5 | $NOUN |
 "potato"    | N | noun, countable, number, food, >basic            |  5 | $NOUN_O |
 "loaf"      | N | noun, countable, number, food, >middle           |  2 | $NOUN_F |
-"rice"      | N | noun, mass, sing, food, >basic                   |  5 |
-"bread"     | N | noun, mass, sing, food, >basic                   | 10 |
-"cheese"    | N | noun, mass, sing, food, >basic                   |  5 |
-"water"     | N | noun, mass, sing, drink, >basic                  | 10 |
-"milk"      | N | noun, mass, sing, drink, >basic                  | 10 |
-"tea"       | N | noun, mass, sing, drink, >basic                  |  5 |
-"coffee"    | N | noun, mass, sing, drink, >basic                  |  5 |
+"rice"      | N | noun, mass, sing, food, >basic                   |  5 | | | | | | "rYs" |
+"bread"     | N | noun, mass, sing, food, >basic                   | 10 | | | | | | "bred" |
+"cheese"    | N | noun, mass, sing, food, >basic                   |  5 | | | | | | "Ciz" |
+"water"     | N | noun, mass, sing, drink, >basic                  | 10 | | | | | | "wOt@" |
+"milk"      | N | noun, mass, sing, drink, >basic                  | 10 | | | | | | "mIlk" |
+"tea"       | N | noun, mass, sing, drink, >basic                  |  5 | | | | | | "ti" |
+"coffee"    | N | noun, mass, sing, drink, >basic                  |  5 | | | | | | "kofi" |
 "cocktail"  | N | noun, countable, number, drink, >advanced        |  1 | $NOUN |
 "park"      | N | noun, countable, number, place, >basic           | 10 | $NOUN |
 "city"      | N | noun, countable, number, place, >basic           |  5 | $NOUN |
@@ -54,11 +54,11 @@
 "letter"    | N | noun, countable, number, text, >basic            |  5 | $NOUN |
 "newspaper" | N | noun, countable, number, text, >middle           |  5 | $NOUN |
 "story"     | N | noun, countable, number, text, >basic            |  5 | $NOUN |
-"news"      | N | noun, mass, sing, text, >middle                  |  2 |
+"news"      | N | noun, mass, sing, text, >middle                  |  2 | | | | | | "nuz" |
 "tree"      | N | noun, countable, number, plant, >basic           | 10 | $NOUN |
 "flower"    | N | noun, countable, number, plant, >basic           |  5 | $NOUN |
 "leaf"      | N | noun, countable, number, plant, >basic           |  5 | $NOUN_F |
-"grass"     | N | noun, mass, sing, plant, >basic                  |  5 |
+"grass"     | N | noun, mass, sing, plant, >basic                  |  5 | | | | | | "grAs" |
 
 { Proper names. }
 "Anna"      | NAME | propn, sing, human, fem, >basic    | 5 |
@@ -106,8 +106,8 @@
 "seem"      | V | verb, stative, linking, subj.human, subj.animal, number, person, tense, vform, >middle   |  2 | $VERB |
 
 { Auxiliaries and modals. }
-"will"      | AUX | aux, modal, fut                              | 10 |
-"shall"     | AUX | aux, modal, fut                              |  1 |
+"will"      | AUX | aux, modal, fut                              | 10 | | | | | | "wIl" |
+"shall"     | AUX | aux, modal, fut                              |  1 | | | | | | "Sal" |
 "can"       | AUX | aux, modal, pres                             |  5 |
 "could"     | AUX | aux, modal, past                             |  2 |
 "must"      | AUX | aux, modal, pres                             |  2 |
@@ -144,12 +144,12 @@
 "fast"      | ADV | adv, manner, <superlative, >basic       |  5 | $GRADE |
 "well"      | ADV | adv, manner, <superlative, >basic       |  5 | $GRADE_IRR | | "better" | "best" |
 "badly"     | ADV | adv, manner, <superlative, >middle      |  2 | $GRADE_IRR | | "worse" | "worst" |
-"yesterday" | ADV | adv, temporal, past, >basic             |  5 |
-"recently"  | ADV | adv, temporal, past, >middle            |  2 |
-"now"       | ADV | adv, temporal, pres, >basic             |  5 |
-"tomorrow"  | ADV | adv, temporal, fut, >basic              |  5 |
-"soon"      | ADV | adv, temporal, fut, >basic              |  2 |
-"today"     | ADV | adv, temporal, tense, >basic            |  5 |
+"yesterday" | ADV | adv, temporal, past, >basic             |  5 | | | | | | "jest@dE" |
+"recently"  | ADV | adv, temporal, past, >middle            |  2 | | | | | | "ris@ntli" |
+"now"       | ADV | adv, temporal, pres, >basic             |  5 | | | | | | "nW" |
+"tomorrow"  | ADV | adv, temporal, fut, >basic              |  5 | | | | | | "t@morQ" |
+"soon"      | ADV | adv, temporal, fut, >basic              |  2 | | | | | | "sun" |
+"today"     | ADV | adv, temporal, tense, >basic            |  5 | | | | | | "t@dE" |
 "very"      | ADV | adv, intensifier, >basic                | 10 |
 "quite"     | ADV | adv, intensifier, >basic                |  5 |
 "extremely" | ADV | adv, intensifier, >advanced             |  1 |
@@ -158,25 +158,25 @@
 "never"     | ADV | adv, habitual, >basic                   |  2 |
 
 { Determiners.  "a" turns into "an" in the second pass, before a vowel sound. }
-"the"       | DET | det, definite, number, count                | 20 |
+"the"       | DET | det, definite, number, count                | 20 | | | | | | "D@" |
 "a"         | DET | det, indefinite, sing, countable            | 20 | | $A_AN |
 { "an" is only ever made from "a": frequency 0 keeps it out of the choice. }
 "an"        | DET | det, indefinite, sing, countable            |  0 |
-"some"      | DET | det, indefinite, plur, countable            |  5 |
-"some"      | DET | det, indefinite, sing, mass                 |  5 |
-"this"      | DET | det, definite, sing, count                  |  5 |
-"that"      | DET | det, definite, sing, count                  |  5 |
-"these"     | DET | det, definite, plur, countable              |  5 |
-"those"     | DET | det, definite, plur, countable              |  2 |
-"every"     | DET | det, indefinite, sing, countable            |  2 |
-"many"      | DET | det, indefinite, plur, countable            |  2 |
-"much"      | DET | det, indefinite, sing, mass                 |  1 |
-"no"        | DET | det, indefinite, number, count              |  1 |
-"my"        | DET | det, definite, poss, first, number, count   |  5 |
-"your"      | DET | det, definite, poss, second, number, count  |  5 |
-"his"       | DET | det, definite, poss, third, masc, number, count  | 5 |
-"her"       | DET | det, definite, poss, third, fem, number, count   | 5 |
-"their"     | DET | det, definite, poss, third, number, count   |  2 |
+"some"      | DET | det, indefinite, plur, countable            |  5 | | | | | | "sVm" |
+"some"      | DET | det, indefinite, sing, mass                 |  5 | | | | | | "sVm" |
+"this"      | DET | det, definite, sing, count                  |  5 | | | | | | "DIs" |
+"that"      | DET | det, definite, sing, count                  |  5 | | | | | | "Dat" |
+"these"     | DET | det, definite, plur, countable              |  5 | | | | | | "Diz" |
+"those"     | DET | det, definite, plur, countable              |  2 | | | | | | "DQz" |
+"every"     | DET | det, indefinite, sing, countable            |  2 | | | | | | "ev@ri" |
+"many"      | DET | det, indefinite, plur, countable            |  2 | | | | | | "meni" |
+"much"      | DET | det, indefinite, sing, mass                 |  1 | | | | | | "mVC" |
+"no"        | DET | det, indefinite, number, count              |  1 | | | | | | "nQ" |
+"my"        | DET | det, definite, poss, first, number, count   |  5 | | | | | | "mY" |
+"your"      | DET | det, definite, poss, second, number, count  |  5 | | | | | | "jO" |
+"his"       | DET | det, definite, poss, third, masc, number, count  | 5 | | | | | | "hIz" |
+"her"       | DET | det, definite, poss, third, fem, number, count   | 5 | | | | | | "h3" |
+"their"     | DET | det, definite, poss, third, number, count   |  2 | | | | | | "DR" |
 
 { Numerals. }
 "one"       | NUM | num, sing, countable   | 5 |

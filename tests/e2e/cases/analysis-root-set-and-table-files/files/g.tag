@@ -1,0 +1,1 @@
+young ( 9 ) old ( x ) adult
