@@ -237,6 +237,22 @@ static int recordclass() {
     return 0;
 }
 
+int fieldaccepts(int field, int ch) {
+    int cls;
+    if (ch == '|') return 0;
+    if (ch == '-') {
+        cls = 4;
+    } else if (ch == 'y' || ch == 'n') {
+        cls = 3;
+    } else {
+        int key = ch >= 0 && ch < 128 ? intran[ch] : OP_OTHER;
+        cls = key == OP_DIGIT ? 1 : key == OP_NAME ? 2 : 0;
+    }
+    int f = field >= 1 && field <= MAXFIELDS ? field : MAXFIELDS;
+    int kind = ftype[f] - 'b';
+    return kind >= 0 && kind <= 8 && checktable[cls][kind] ? 1 : 0;
+}
+
 int xbldrec() {
     int cls = recordclass();
     if (cls < 0) return 0;

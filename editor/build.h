@@ -31,6 +31,8 @@ void findfield();
 void fieldlen();
 void bldrec();
 int xbldrec();  // 1 when the character was accepted
+// 1 when field `field` takes the character `ch` typed back (not from its own key) by its type.
+int fieldaccepts(int field, int ch);
 void bldmath();
 void recmath();
 void instabrow();

@@ -250,6 +250,9 @@ static void gfile() {
     readfd = openregular(curfile, O_RDONLY);
     if (readfd < 0) return;
     readpos = readlen = 0;
+    // With a record check only the record lines that pass it are kept.
+    bool filter = filterprepare();
+    COREFILE& c = cur();
     int number = 1;
     for (; number <= last && ioerr == 0; number++) {
         int len = 0;
@@ -259,7 +262,18 @@ static void gfile() {
             continue;
         }
         int kind = linetype;
-        if (kind == OBJ_PICTURE) {
+        if (filter) {
+            if (kind != OBJ_RECORD) continue;
+            LINE* before = c.lnptr;
+            allocln(OBJ_RECORD, len);  // the check reads it where it stands, not yet linked
+            if (!filterpasses()) {
+                removeline();
+                c.lnptr = before;
+                avail -= len;  // its characters were the last taken
+                continue;
+            }
+            if (len > 0) linkphys();
+        } else if (kind == OBJ_PICTURE) {
             allocln(OBJ_PICTURE, 0);
         } else {
             allocln(kind, len);

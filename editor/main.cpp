@@ -18,6 +18,7 @@
 #include "editor/float.h"
 #include "editor/getparam.h"
 #include "editor/linutils.h"
+#include "editor/merger.h"
 #include "editor/reformat.h"
 #include "editor/rubout.h"
 #include "editor/scan.h"
@@ -29,6 +30,7 @@
 #include "editor/tabs.h"
 #include "editor/termutils_xq.h"
 #include "editor/terminal_xq.h"
+#include "editor/view.h"
 #include "genra/uninstall.h"
 
 namespace zek {
@@ -71,6 +73,8 @@ void loaddefaults() {
     initscan();
     initcheck();
     initfloat();
+    initmerger();
+    initview();
     initreformat();
     initsort();
     initcstars();

@@ -126,31 +126,21 @@ void putfloat() {
     } else if (fperror == 2) {
         putstring("FP Overflow Error", 'f');
     } else if (fperror == 0) {
-        char text[40];
-        formatfloat(fptop(), text, sizeof text);
-        putstring(text, 'f');
+        formatfloat(fptop(), fpresult, sizeof fpresult);
+        putstring(fpresult, 'f');
     }
-}
-
-static void bitstring(long bits, char* out) {
-    int n = numchecks;
-    if (n < 0) n = 0;
-    if (n > 32) n = 32;
-    for (int i = 0; i < n; i++) out[i] = ((bits >> (n - 1 - i)) & 1) ? '1' : '0';
-    out[n] = 0;
 }
 
 void putbool() {
-    char bits[40];
     char text[48];
     if (boolerror != 0) {
-        bitstring(boolerror, bits);
-        snprintf(text, sizeof text, "ERR %s", bits);
+        getboolstring(boolerror, numchecks);
+        snprintf(text, sizeof text, "ERR %s", boolstring);
         putstring(text, 'b');
         gcr();
     }
-    bitstring(boolcheck, bits);
-    snprintf(text, sizeof text, "CH %s", bits);
+    getboolstring(boolcheck, numchecks);
+    snprintf(text, sizeof text, "CH %s", boolstring);
     putstring(text, 'b');
 }
 

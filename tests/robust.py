@@ -34,27 +34,36 @@ with open(os.path.join(HERE, "..", "editor", "commands.cpp")) as _f:
     TABLE = [c for c in re.findall(r'\{"([^"]+)", [^,"]*, "([^"]*)"', _f.read()) if c[0] != "**"]
 
 N48, N60 = "f" * 44 + ".txt", "g" * 56 + ".txt"
-NAMES = ["t.txt", "r.txt", "l.txt", "b.txt", "e.txt", "tp", "p.zek", "./d.sh", N48, N60, N48[:47], "*",
+NAMES = ["t.txt", "r.txt", "l.txt", "b.txt", "e.txt", "tp", "p.zek", "./d.sh", "c.txt", "m.tpl", N48, N60, N48[:47], "*",
          "", "none.txt", "sub", "sub/s.txt", ".", "new.txt", "out.txt"]
 NUMBERS = ["0", "1", "-1", "2", "199999", "200000", "200001", "2147483647", "2147483648",
            "-2147483648", "*", "", "-", "--5", "1-"]
 STRINGS = ["", "a", "e", "the", " ", "*", "{C}", "{E}", "{A}e", "{W}", "{N}a", "x" * 60, "{C}BE{M}",
-           "{$}2{<}{^}ab{>}{%}", "\\r", "{!}", "{", "}{"]
+           "{$}2{<}{^}ab{>}{%}", "\\r", "{!}", "{", "}{",
+           # expressions, merge templates, check patterns and field conditions
+           "2+3*4", "1+", "((((((((((((((((((((((((((1", "1'99", "-" * 40 + "1", "#1*#2", "#60", "#2`3{M}#1",
+           "1x0", "x1", "$#2=a\\b", "$#9=", "$#1>m", "1/0", "\xe9\xff"]
 EDIT = [b"\r", b"\x08", b"\x7f", b"\x1b[A", b"\x1b[B", b"\x1b[C", b"\x1b[D", b"\x18", b"\x0b", b"\x1a",
         b"\x10", b"\x11", b"\x06", b"\x1b[h3 ", b"\x1b[s", b"\x1b[j", b"\x1b[\x08", b"\x1b\x04", b"\x1b[W",
         b"\x15", b"\x1b\x14", b"\x07", b"\x1b[t", b"\x1b\x02", b"\x1b[n", b"\x1b[p", b"\x1b[m", b"\x0c",
         b"\x1b[L", b"\x1b[R", b"\x12", b"\x1b[l", b"\x1b[c", b"\x1b[r", b"\x1b[k.", b"\x1bn", b"\x0e",
         b"\x1b[g\x1b[C\x1b[B\x7f\r", b"\x1bP", b"\x1bR", b"\x1bN", b"\x1bX1 ", b"\x1bz", b"\x17", b"\t",
         b"\x16", b"\x1bD", b"\x1bC", b"\x1b1", b"\x1b[200~", b"\x1b[15~",
+        # the register, merge and check keys
+        b"\x1b#", b"\x1b+", b"\x1b-", b"\x1b*", b"\x1b/", b"\x1b&", b"\x1b%", b"\x1b=", b"\x1b@", b"\x1bM",
+        b"\x1bF", b"\x1b$", b"\x1b\x0e\r",
         # starred blocks and rectangles
         b"\x05", b"\x04", b"\x14", b"\x02", b"\x1b[\x05", b"\x1b[\x04", b"\x1b[\x14", b"\x1b[\x02",
         b"\x1b[\x062 ", b"\x1b[\x0f", b"\x1b[\x03", b"\x1b[\x0d", b"\x1b[\x13"]
 SCRIPTCMDS = ["FI0{!}e{M}", "FI1{!}the{M}", "FI4{!}a{M}", "AS3{M}", "AS16{M}", "AS9{!}t.txt{M}", "PO2{!}3{M}",
               "BE{M}", "EN{M}", "FEt.txt{M}", "APl.txt{M}", "CHe{!}ee{M}", "CO2{M}", "CO1{M}", "CL{M}",
               "PRp1.zek{M}", "PRp0.zek{M}", "FU1{!}z{M}", "SC0{!}a{M}", "SAs.txt{M}", "JOs.txt{M}",
-              "TE0{!}tp{M}", "OB1{M}", "OB0{M}", "AD2{!}3{M}"]
+              "TE0{!}tp{M}", "OB1{M}", "OB0{M}", "AD2{!}3{M}", "CO18{M}FEc.txt{M}CO1{M}", "CO17{M}FEc.txt{M}CO1{M}",
+              "FEr.txt{!}1{!}200000{!}1x0{M}", "APr.txt{!}1{!}9{!}x1{M}", "TE2{!}m.tpl{M}", "ME#1 #2{M}{M}",
+              "EX#2*#1{M}", "EV1+2*3{M}{M}", "VI1{M}{M}", "VI0{M}{M}", "FI5{!}#2>3{M}", "FI6{!}1x{M}"]
 STORECMDS = [b"SO0|5|1|200000", b"SO1|3", b"SO0|-3|*|*", b"SO1|15|2|200001", b"SK1", b"SK2", b"SAout.txt", b"JOout.txt", b"CL", b"FI0|zzq", b"FI1|zz", b"FI3|zz",
-             b"FI2|e", b"SC1|zz", b"EN", b"BE", b"MA1|30", b"MA5|2000", b"JU1", b"HY3", b"AU1", b"UP", b"EM1"]
+             b"FI2|e", b"SC1|zz", b"EN", b"BE", b"MA1|30", b"MA5|2000", b"JU1", b"HY3", b"AU1", b"UP", b"EM1",
+             b"ME#1#1#1#1#1#1{M}#2", b"TE2|m.tpl", b"EV1+1", b"FEr.txt|1|200000|1x"]
 # Random bytes become words: letters, blanks, punctuation; TEXT also ends lines (1 byte in 64).
 _LETTERS = (b"etaoinshrdlucmfwypvbgkqjxz" * 8)[:200] + b".,;:!?" * 2
 LINE = bytes.maketrans(bytes(range(256)), _LETTERS + b" " * 44)
@@ -101,6 +110,8 @@ def fixtures(rng):
             "l.txt": b"short\n" + words(rng, rng.randrange(2000, 60000)) + b"\nend\n",
             "b.txt": bytes(range(256)) + b"\n\x04a\x04\x04\n\t\tx\r\n\x00\xff\n", "e.txt": b"",
             "tp": b"Num: #1/3/j Flag: #2/1/b\n", "p.zek": b"ab\n~{C}~FI0|the\n\n", N48: b"x\n", N60: b"y\n",
+            "c.txt": b"#1>2\n$#2=1\\x\n1+\n#9\n#3:#1+#2\n#2:1/0\n\n$#\n",
+            "m.tpl": (b"#1 #2 `#3 #99\n" * 400)[:5000],
             "d.sh": b"#!/bin/sh\nprintf 'xy\\r\\003AS1\\rAS3\\rPO1\\r\\r'\n", "sub/s.txt": b"in sub\n"}
 
 
@@ -191,7 +202,7 @@ def store_case(rng):
     moves = [b"\x12", b"\x1b[s", b"\x1b[j", b"\x1b\x02", b"\x1b[t", b"\x1bC", b"\x1bD", b"\x1b\x04", b"\x15", b"\x0b",
              b"\x1a", b"\x1b[A", b"\x1b[B", b"\x11", b"\x1b[\x08", b"\x06", b"\x1b[h1 ", b"\x1b[h300 ", b"\x1b[h200001 ",
              b"\x05", b"\x04", b"\x14", b"\x02", b"\x1b[\x05", b"\x1b[\x02", b"\x1b[\x14", b"\x1b[\x0f",
-             b"\x1b[\x069 ", b"\x1b[\x0d", b"\x1b[\x04"]
+             b"\x1b[\x069 ", b"\x1b[\x0d", b"\x1b[\x04", b"\x1bM", b"\x1bF", b"\x1b@", b"\x1b=", b"\x1b\x0e\r"]
     steps = [(20, lambda: b"\x03CO%d\r%s%s.txt\r" % (rng.randrange(20), rng.choice([b"FE", b"AP", b"IN"]), name())),
              (25, lambda: b"\x03CH%s|%s\r" % (rng.choice([b"e", b" ", b"{C}", b"the", b"a{A}b", b"q"]),
                                              rng.choice([b"", b"ee", b"x" * 44, b"x" * 44, b"{C}"]))),

@@ -1,0 +1,3 @@
+Dear #2 #1,
+You owe #3`00 pounds.
+
