@@ -215,16 +215,21 @@ static void xrestorerect(const std::vector<LINE*>& targets, int col) {
     }
 }
 
+// The lines from the cursor line down that already exist, at most the rectangle's rows.
+static std::vector<LINE*> existingrows(COREFILE& c) {
+    std::vector<LINE*> rows;
+    for (LINE* l = c.lnptr; l != c.header && static_cast<int>(rows.size()) < rrows; l = l->down) rows.push_back(l);
+    return rows;
+}
+
 // Opens a gap of the stored rectangle's width at the cursor column in `rrows` lines, then puts
 // the store there.
 static bool xinsertrect() {
     COREFILE& c = cur();
     int col = c.curcol;
     // Count the lines the gap needs before adding any, so that a refusal leaves none behind.
-    int existing = 0;
-    for (LINE* l = c.lnptr; l != c.header && existing < rrows; l = l->down) existing++;
-    std::vector<LINE*> known;
-    for (LINE* l = c.lnptr; l != c.header && static_cast<int>(known.size()) < rrows; l = l->down) known.push_back(l);
+    std::vector<LINE*> known = existingrows(c);
+    int existing = static_cast<int>(known.size());
     long need = worstcase(known, col - 1, rcols) + static_cast<long>(rrows - existing) * (col - 1 + rcols);
     if (!space(rrows, need)) return false;
     std::vector<LINE*> targets = rowsfromcursor(rrows);
@@ -235,9 +240,7 @@ static bool xinsertrect() {
         cinsert(rcols);
     });
     // The lines may have moved while they grew: find them again from the cursor.
-    targets.clear();
-    for (LINE* l = c.lnptr; l != c.header && static_cast<int>(targets.size()) < rrows; l = l->down) targets.push_back(l);
-    xrestorerect(targets, col);
+    xrestorerect(existingrows(c), col);
     c.edited = 1;
     return true;
 }
@@ -275,18 +278,14 @@ void cpclrrect() {
 static bool xoverwrect() {
     COREFILE& c = cur();
     int col = c.curcol;
-    int existing = 0;
-    for (LINE* l = c.lnptr; l != c.header && existing < rrows; l = l->down) existing++;
-    std::vector<LINE*> known;
-    for (LINE* l = c.lnptr; l != c.header && static_cast<int>(known.size()) < rrows; l = l->down) known.push_back(l);
+    std::vector<LINE*> known = existingrows(c);
+    int existing = static_cast<int>(known.size());
     long reach = col + rcols - 1;
     long need = worstcase(known, static_cast<int>(reach), 0) + static_cast<long>(rrows - existing) * reach;
     if (!space(rrows, need)) return false;
     std::vector<LINE*> targets = rowsfromcursor(rrows);
     oneach(targets, col, [col](COREFILE&) { padto(col + rcols); });
-    targets.clear();
-    for (LINE* l = c.lnptr; l != c.header && static_cast<int>(targets.size()) < rrows; l = l->down) targets.push_back(l);
-    xrestorerect(targets, col);
+    xrestorerect(existingrows(c), col);
     c.edited = 1;
     return true;
 }

@@ -447,6 +447,21 @@ bool openfile(const char* fn, int lfr) {
     return opened;
 }
 
+void openreading(const char* filename, const char* operation) {
+    file_operation = operation;
+    file_position[0] = 0;
+    q_stat = 0;
+    if (!openfile(filename, 0)) {
+        q_err("unable to open file: ", filename, "");
+        q_stat = 1;
+    }
+}
+
+void endreading() {
+    file_operation = "";
+    file_position[0] = 0;
+}
+
 int q_peep() {
     fill();
     return tokenq.queue[tokenq.head];

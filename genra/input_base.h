@@ -58,6 +58,11 @@ void q_printf(int corefile, const char* format, ...) __attribute__((format(print
 // when `lfr` is 1, and reads up to the first token. False when it cannot be opened: then
 // q_peep yields the end of input.
 bool openfile(const char* fn, int lfr);
+// Starts a description file's reading named `operation` (which error lines name): opens it
+// in token mode, or reports "unable to open file: " and sets q_stat to 1.
+void openreading(const char* filename, const char* operation);
+// Ends the reading that openreading started.
+void endreading();
 int q_peep();
 void q_next();
 void replenish();

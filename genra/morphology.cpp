@@ -170,26 +170,10 @@ void m_read() {
     }
 }
 
-// Opens a description file of this module; the reading's name is in file_operation.
-static void openmorphfile(const char* filename, const char* operation) {
-    file_operation = operation;
-    file_position[0] = 0;
-    q_stat = 0;
-    if (!openfile(filename, 0)) {
-        q_err("unable to open file: ", filename, "");
-        q_stat = 1;
-    }
-}
-
-static void closemorphfile() {
-    file_operation = "";
-    file_position[0] = 0;
-}
-
 void new_readmorph(const char* filename) {
-    openmorphfile(filename, "morphology input");
+    openreading(filename, "morphology input");
     m_read();
-    closemorphfile();
+    endreading();
 }
 
 // The elements of one table, after its "(": up to ")" (true) or the end of input (false).
@@ -248,9 +232,9 @@ void table_read() {
 }
 
 void new_readtables(const char* filename) {
-    openmorphfile(filename, "table input");
+    openreading(filename, "table input");
     table_read();
-    closemorphfile();
+    endreading();
 }
 
 void clear_subrules(MSUBRULE* s) {

@@ -18,21 +18,6 @@ namespace zek {
 
 constexpr int MAXFIELD = 9999;  // the largest field number a tag may name
 
-static void openreading(const char* filename, const char* operation) {
-    file_operation = operation;
-    file_position[0] = 0;
-    q_stat = 0;
-    if (!openfile(filename, 0)) {
-        q_err("unable to open file: ", filename, "");
-        q_stat = 1;
-    }
-}
-
-static void endreading() {
-    file_operation = "";
-    file_position[0] = 0;
-}
-
 // A field number: an identifier of digits, 1 to MAXFIELD; 0 otherwise.
 static int fieldnumber(const char* text) {
     long n = 0;
