@@ -58,10 +58,11 @@ static bool addrow(int type, int value, int decon, int ltindex) {
     return true;
 }
 
-const char* text_to_comp_array(const char* r, int decon_allowed) {
-    attr_index = 0;
-    all_values = 1;
-    all_decon = 1;
+// Walks the text of a compound: "/" marks (when allowed), "." separators, variables and names.
+// `held` gets each variable's compound, `named` each known name (with att_class and att_value
+// set); at an unknown name, reported, `failed` drops what was built and the rest is skipped.
+template <typename Held, typename Named, typename Failed>
+static const char* scancompound(const char* r, int decon_allowed, Held held, Named named, Failed failed) {
     for (;;) {
         int mark = 0;
         if (decon_allowed && *r == '/') {
@@ -75,11 +76,7 @@ const char* text_to_comp_array(const char* r, int decon_allowed) {
         unsigned char c = static_cast<unsigned char>(*r);
         if (c == VARMARK && r[1] != 0) {
             int v = static_cast<unsigned char>(r[1]);
-            comp_attr held = v <= MAXVARIABLES ? variable_table[v] : nullptr;
-            for (int i = 1; i <= attr_seg_count(held); i++) {
-                const t_delay& d = delayed[comp_attr_element(held, i)];
-                addrow(d.class_, d.choice, mark, -1);
-            }
+            held(v <= MAXVARIABLES ? variable_table[v] : nullptr, mark);
             r += 2;
         } else if (identchar(c)) {
             char name[IDENTMAX + 1];
@@ -87,48 +84,42 @@ const char* text_to_comp_array(const char* r, int decon_allowed) {
             r = readname(r, name, sizeof name);
             if (!lookup_attr(name)) {
                 unknown(start);
-                attr_index = 0;
+                failed();
                 return skipcompound(r);
             }
-            addrow(att_class, att_value, mark, -1);
+            named(mark);
         } else {
             return r;
         }
     }
 }
 
+const char* text_to_comp_array(const char* r, int decon_allowed) {
+    attr_index = 0;
+    all_values = 1;
+    all_decon = 1;
+    return scancompound(
+        r, decon_allowed,
+        [](comp_attr held, int mark) {
+            for (int i = 1; i <= attr_seg_count(held); i++) {
+                const t_delay& d = delayed[comp_attr_element(held, i)];
+                addrow(d.class_, d.choice, mark, -1);
+            }
+        },
+        [](int mark) { addrow(att_class, att_value, mark, -1); }, [] { attr_index = 0; });
+}
+
 const char* text_to_comp_struct(const char* r, int decon_allowed) {
     comp_attr_register = nullptr;
-    for (;;) {
-        int mark = 0;
-        if (decon_allowed && *r == '/') {
-            mark = 1;
-            r++;
-        }
-        if (*r == '.') {
-            r++;
-            continue;
-        }
-        unsigned char c = static_cast<unsigned char>(*r);
-        if (c == VARMARK && r[1] != 0) {
-            int v = static_cast<unsigned char>(r[1]);
-            comp_attr held = v <= MAXVARIABLES ? variable_table[v] : nullptr;
+    return scancompound(
+        r, decon_allowed,
+        [](comp_attr held, int) {
             for (int i = 1; i <= attr_seg_count(held); i++) add_comp_attr(&comp_attr_register, comp_attr_element(held, i));
-            r += 2;
-        } else if (identchar(c)) {
-            char name[IDENTMAX + 1];
-            const char* start = r;
-            r = readname(r, name, sizeof name);
-            if (!lookup_attr(name)) {
-                unknown(start);
-                purge_comp_attr(&comp_attr_register);
-                return skipcompound(r);
-            }
+        },
+        [](int mark) {
             if (!mark) add_comp_attr(&comp_attr_register, newdelay(att_class, att_value));
-        } else {
-            return r;
-        }
-    }
+        },
+        [] { purge_comp_attr(&comp_attr_register); });
 }
 
 comp_attr make_full_comp_attr() {

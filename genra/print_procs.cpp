@@ -447,17 +447,22 @@ static void starline(int n) {
     if (lookupline* l = lookupslot(n)) *l = line;
 }
 
+// Steps over empty lines; false at the end of a section (the file's end, "$" or an end mark).
+static bool sectionline() {
+    for (;;) {
+        int tok = q_peep();
+        if (tok == TOK_EOF || tok == '$' || endmark(tok)) return false;
+        if (tok != TOK_LF) return true;
+        q_next();
+        rec->line++;
+    }
+}
+
 // The lexicon section: each line an entry of the read-back list, or a lookup without entry.
 static void restorelexicon() {
     rec->prevlookup = -1;
-    for (;;) {
+    while (sectionline()) {
         int tok = q_peep();
-        if (tok == TOK_EOF || tok == '$' || endmark(tok)) return;
-        if (tok == TOK_LF) {
-            q_next();
-            rec->line++;
-            continue;
-        }
         int n = lookupnumber(tok);
         if (tok == '*') {
             starline(n);
@@ -510,14 +515,7 @@ static const char* pathproblem(const std::string& path) {
 
 void xrestorenode(int kind) {
     rec->treefull = false;
-    for (;;) {
-        int tok = q_peep();
-        if (tok == TOK_EOF || tok == '$' || endmark(tok)) return;
-        if (tok == TOK_LF) {
-            q_next();
-            rec->line++;
-            continue;
-        }
+    while (sectionline()) {
         int at = rec->line;
         std::vector<std::string> f = readfields();
         rec->line++;

@@ -292,22 +292,28 @@ struct compiler {
         attachments(out, where);
     }
 
+    // Variable names separated by "," and the ":" after them; false (reported) without them.
+    bool namelist(std::vector<std::string>& names) {
+        while (q_peep() == TOK_IDENT) {
+            names.push_back(identbuf);
+            q_next();
+            if (q_peep() != ',') break;
+            q_next();
+        }
+        if (names.empty() || q_peep() != ':') {
+            error("Improper token: ", tok2str(q_peep()));
+            return false;
+        }
+        q_next();
+        return true;
+    }
+
     // INHERIT or CHOOSE: groups of variables, each with a compound, ended by ";".
     void vargroups(std::string& out, unsigned char code) {
         q_next();
         for (;;) {
             std::vector<std::string> names;
-            while (q_peep() == TOK_IDENT) {
-                names.push_back(identbuf);
-                q_next();
-                if (q_peep() != ',') break;
-                q_next();
-            }
-            if (names.empty() || q_peep() != ':') {
-                error("Improper token: ", tok2str(q_peep()));
-                return;
-            }
-            q_next();
+            if (!namelist(names)) return;
             std::string compound;
             compattr(compound, IN_RHS);
             for (const std::string& name : names) declare(out, code, name, compound);
@@ -324,17 +330,7 @@ struct compiler {
     void select(std::string& out) {
         q_next();
         std::vector<std::string> names;
-        while (q_peep() == TOK_IDENT) {
-            names.push_back(identbuf);
-            q_next();
-            if (q_peep() != ',') break;
-            q_next();
-        }
-        if (names.empty() || q_peep() != ':') {
-            error("Improper token: ", tok2str(q_peep()));
-            return;
-        }
-        q_next();
+        if (!namelist(names)) return;
         std::string tail;
         if (q_peep() != TOK_PRE) compattr(tail, IN_RHS);
         if (q_peep() == TOK_PRE) {
