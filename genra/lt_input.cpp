@@ -309,15 +309,16 @@ static t_treenode read_lsp(const LTRULE* rule) {
             if (!read_lsp_attributes(rule, &attributes, attrtext)) return fail("   Error in field 3 of LSP");
             fields += attrtext + "|";
             count = 3;
-            while (nextfield()) {
+            for (;;) {
+                if (static_cast<int>(fields.size()) > LTFIELDSMAX) {
+                    q_err("   Buffer overflow.  Expected one of the following: ", FIELDENDS, "");
+                    return fail(count == 3 ? "   Error in field 3 of LSP" : "   Error after field 3 of LSP");
+                }
+                if (!nextfield()) break;
                 std::string f;
                 if (!gen_read_field(f)) return fail("   Error after field 3 of LSP");
                 fields += f + "|";
                 count++;
-                if (static_cast<int>(fields.size()) > LTFIELDSMAX) {
-                    q_err("   Buffer overflow.  Expected one of the following: ", FIELDENDS, "");
-                    return fail("   Error after field 3 of LSP");
-                }
             }
         }
     }

@@ -3,11 +3,13 @@
 // the listings, and inline transformations during a seeded generation run.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "editor/corutils.h"
 #include "editor/getparam.h"
+#include "editor/syshandler.h"
 #include "genra/attr_data.h"
 #include "genra/lt_misc.h"
 #include "genra/lt_rule.h"
@@ -130,6 +132,42 @@ TEST_F(LexTrans, ReaderReportsEachErrorAndGoesOnWithTheNextRule) {
     EXPECT_EQ(ltruleheader[4], nullptr);
     ASSERT_NE(ltruleheader[5], nullptr);
     EXPECT_EQ(ltruleheader[5]->rhs.size(), 4094u);
+    // Fields of more than 30750 characters in all; variables and values past 5000 entries.
+    std::string many = "RULE 6 ? | N | ?";
+    for (int i = 0; i < 31; i++) many += " | " + quoted(1000, 'f');
+    std::string values;
+    for (int i = 0; i < 1700; i++) values += "sing, ";
+    r = loadrules(many + " _makes_ x %\n" + "RULE 7 ( a : number ) ? | N | " + values + "plur _makes_ x %\n" +
+                  "RULE 8 ? | N | " + values + "plur _makes_ x %\n" + "RULE 9 ( a : number ) ? | N | " + values +
+                  "plur _makes_ x %\n" + "RULE 10 ( a : number, b : gender, c : number ) ? _makes_ x %\n");
+    EXPECT_TRUE(has(r, "   Buffer overflow.  Expected one of the following:  | _and_ _makes_"));
+    EXPECT_TRUE(has(r, "Failed to load rule 6"));
+    EXPECT_TRUE(has(r, "   Ran out of table space for attributes"));
+    EXPECT_NE(ltruleheader[7], nullptr);
+    EXPECT_NE(ltruleheader[8], nullptr);
+    EXPECT_EQ(ltruleheader[9], nullptr) << "the table is full half way through";
+    EXPECT_EQ(ltruleheader[10], nullptr) << "no entry left for its variables";
+    EXPECT_EQ(lt_delayptr, DELAYSIZE);
+}
+
+TEST_F(LexTrans, AnInterruptedRunIsContinuedOrAbandoned) {
+    loadrules("RULE 1 ? | N _makes_ !1 % RULE 2 ? | NAME _makes_ !1 %");
+    setsig();
+    raise(SIGINT);
+    corenum = 1;
+    inittrans(1);
+    exectrans();
+    EXPECT_NE(StackPtr, nullptr);
+    EXPECT_EQ(report(), Lines({"LT rule selected: 1.", "LT run interrupted: 0 words generated; resumelx continues"}));
+    inittrans(2);
+    EXPECT_EQ(StackPtr, nullptr) << "selecting a rule abandons the run";
+    exectrans();
+    EXPECT_NE(StackPtr, nullptr);
+    runsignals();
+    exectrans();
+    EXPECT_EQ(report(), Lines({"LT rule selected: 2.", "LT run interrupted: 0 words generated; resumelx continues",
+                               "Total Words Generated: 2."}));
+    for (int sig : {SIGTSTP, SIGCONT, SIGWINCH, SIGPIPE, SIGFPE, SIGINT, SIGXFSZ}) signal(sig, SIG_DFL);
 }
 
 TEST_F(LexTrans, RulesAreStoredAndListed) {
