@@ -10,7 +10,9 @@
 #include "editor/scrout.h"
 #include "genra/attr_data.h"
 #include "genra/attr_fns.h"
+#include "genra/ilt.h"
 #include "genra/input_base.h"
+#include "genra/lt_rule.h"
 #include "genra/syn_cf.h"
 #include "genra/terminal.h"
 #include "genra/utilities.h"
@@ -213,9 +215,14 @@ void getwords(int start) {
         t_dict_lookup& d = dict_table[i];
         if (!d.pointed_at) continue;
         getdictent(&d);
+        // An entry of inline rules: its LSPs get lookups of their own, made later in this loop.
+        if (d.error == 0 && d.dictionary != nullptr && static_cast<unsigned char>(d.dictionary[0]) == ILTCODE) {
+            ilt_create_lsps(&d);
+        }
         if (d.error == 3) q_err("No lexical entry found for", d.class_.c_str(), "");
         if (d.error == 1) q_err("Terminal not found:", d.class_.c_str(), "");
     }
+    scan_ilts(start < 0 ? 0 : start);
 }
 
 char* exactword(const char* word, recnode* list) {

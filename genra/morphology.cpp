@@ -11,6 +11,7 @@
 #include "genra/attr_data.h"
 #include "genra/attr_fns.h"
 #include "genra/input_base.h"
+#include "genra/lt_rule.h"
 #include "genra/syn_cf.h"
 #include "genra/utilities.h"
 
@@ -719,7 +720,9 @@ static int fieldtest(t_treenode leaf) {
     const char* close = skipitems(items);
     guardptr = *close == '>' ? close + 1 : close;
     if (!wellformed || *close != '>') return 0;
-    t_treenode target = m > 0 ? traverseleaves(current_node, m - 1) : leaf;
+    // Under a lexical transformation ".m" names the m-th LSP of the rule being run.
+    t_treenode target = leaf;
+    if (m > 0) target = MState == 1 ? lt_getlspptr(m) : traverseleaves(current_node, m - 1);
     const char* entry = entryof(target);
     if (entry == nullptr || f <= 0) return 0;
     const char* field = getfieldptr(entry, f);

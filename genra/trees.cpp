@@ -157,6 +157,11 @@ void purgelookups(int barrier) {
     if (barrier < 0) barrier = 0;
     for (int i = barrier; i < d_table_count; i++) {
         purge_attr_list(&dict_table[i].attributes);
+        for (t_treenode n = dict_table[i].lspseq; n != nullptr;) {
+            t_treenode next = n->right;
+            purge_node(&n);
+            n = next;
+        }
         dict_table[i] = t_dict_lookup();
     }
     if (barrier < d_table_count) d_table_count = barrier;

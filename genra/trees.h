@@ -39,7 +39,8 @@ struct t_dict_lookup {
     std::string fields;          // restrictions in entry layout ("?" for none), empty for none
     int pointed_at = 0;          // the lookup is to be made
     int vf = -1;                 // frequency change
-    s_treenode* lspseq = nullptr;
+    s_treenode* lspseq = nullptr;  // the LSP nodes of a selected _ilt_ entry, owned
+    std::string iltentry;          // the entry an inline transformation made (`dictionary` then points here)
 };
 
 // A morphological variant of a leaf made by the response analysis: the alternatives applied

@@ -17,6 +17,8 @@
 #include "genra/input_base.h"
 #include "genra/lex_read.h"
 #include "genra/lex_scan.h"
+#include "genra/lt_input.h"
+#include "genra/lt_mem.h"
 #include "genra/misc.h"
 #include "genra/morphology.h"
 #include "genra/print_procs.h"
@@ -47,6 +49,7 @@ char q_error[49];
 static void nothing() {}
 
 static void removelexicon() {
+    lt_cleanup(1);    // an enumeration walks the lexicon's lists
     clear_SE_PRE(1);  // no tree or preselection may keep an entry of it
     purgelookups(0);
     clearlexicon();
@@ -68,7 +71,7 @@ const qfile_entry qfile_table[NUMQFILES] = {
     {"MR", QF_MR, clear_mrdata, clear_mrdata, 'e'},
     {"TG", QF_TG, clear_tag_tables, clear_tag_tables, 'g'},
     {"SM", QF_SM, nullptr, nullptr, '@'},
-    {"LX", QF_LX, nothing, nothing, 'x'},
+    {"LX", QF_LX, purge_lt_rules, initialize_lt_rules, 'x'},
     {"GP", QF_GP, clear_GP, clear_GP, '@'},
     {"ALL", QF_ALL, nullptr, nullptr, ' '},
 };
@@ -219,9 +222,9 @@ void qreadipa() { load(8, phon_readtables); }
 void qreadmerror() { load(9, merror_readtables); }
 void qreadtag() { load(10, tag_readtables); }
 
-// The kinds whose readers come later: their removal rule already applies.
+// The kind whose reader comes later: its removal rule already applies.
 void qreadsem() { uninstall_n(11); }
-void qreadtrans() { uninstall_n(12); }
+void qreadtrans() { load(12, readlextrans); }
 
 void rm_qfiles() {
     int bits = text_to_bits(picstring);
@@ -279,7 +282,7 @@ void qerrorinput() {
     f = q_error;
 }
 
-void lextrans() {}
+void lextrans() { inittrans(param[1]); }
 void qroot() { err_set_rootset(picstring); }
 void qstoretree() { store(param[1], param[2]); }
 void qrestoretree() { restorenode(picstring); }
@@ -343,7 +346,10 @@ void qcompsingle() {
 
 void qenummorph() { generate_enumerations(); }
 
-void resumelx() {}
+void resumelx() {
+    exectrans();
+    redisplay = 1;
+}
 void qmakepre() {}
 
 }  // namespace zek

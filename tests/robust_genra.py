@@ -15,7 +15,10 @@ messages at random. Syntax files hold rules of every construct (choices, guards,
 attachments, transformations, PRESELECT, QUESTION/ANSWER/R_n roots, rules that recurse without
 end); morphology files rules whose expressions and guards call rules (themselves too), tables
 and neighbours; the keys generate, set passes, store in every style, recover the stored file
-(whole, cut or mutated) and compare responses. Tag info, morph error and phonology tables files (rows past the variant
+(whole, cut or mutated) and compare responses. LT rules files (rule numbers out of range and
+repeated, clauses, LSPs and right sides of every form, overlong fields, missing "%") are loaded with
+LXTRANSF and run with RXTRANSF and resumelx over the lexicon; lexicons hold _ilt_ entries with
+their own LSPs and right sides, which generation runs apply. Tag info, morph error and phonology tables files (rows past the variant
 table's bounds, unknown names, repeated and empty symbols) are loaded with TGINFO, MRPHERROR and
 IPA, and responses are analysed with every analysis key and root sets: empty, of 199 characters,
 60 words against short sentences, words of 100 letters, bytes above 127, against 20 roots (a user
@@ -37,7 +40,8 @@ IDCHARS = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_%\xe9\
 INCLUDES = ["i0.inc", "i4.inc", "s.inc", "none.inc", "sub", "/dev/zero", "a.att", "l.lex", "", "n" * 100]
 LOADS = {b"AT": ["a.att"] * 6 + ["t.tmn", "r0", "i0.inc"], b"TM": ["t.tmn"] * 6 + ["a.att", "r1", "s.inc"],
          b"LE": ["l.lex"] * 6 + ["m.lex", "r2", "t.tmn"], b"QA": ["m.lex"] * 3 + ["l.lex", "r2", "s.inc"],
-         b"TS": ["a.att", "t.tmn", "l.lex", "m.lex", "r0", "r1", "r2", "i0.inc", "s.inc"]}
+         b"TS": ["a.att", "t.tmn", "l.lex", "m.lex", "r0", "r1", "r2", "i0.inc", "s.inc"],
+         b"LX": ["x.ltr"] * 6 + ["l.lex", "r0", "s.inc"]}
 
 
 def ident(rng, n=0):
@@ -84,9 +88,58 @@ def lex_file(rng, types, terms):
                  for _ in range(rng.choice([0, 2, 2, 9]))]
         fields = [word, rng.choice(terms + ["NOSUCH", ""]), ", ".join(comps), freq] + extra
         lines.append("|".join(fields[:rng.choice([1, 2, 3, 4, 9, 99])]) + rng.choice(["|", "|", "", "||"]))
+        if rng.random() < 0.1:  # an inline transformation: LSPs over the lexicon and a right side
+            lsps = " ".join("_lsp_ " + lsp(rng, types, terms, [])[:3000] for _ in range(rng.choice([0, 1, 1, 2, 3])))
+            lines.append("_ilt_ | %s | %s | %s | %s _rhs_ %s |" % (rng.choice(terms), ", ".join(comps[:3]), freq, lsps,
+                                                                  ltr_rhs(rng, types, [])))
         if rng.random() < 0.05:
             lines.append(rng.choice(["", "   ", "{ a comment }", "\\r" + lines[-1]]))
     return "\n".join(lines * rng.choice([1] * 9 + [10])) + "\n"
+
+
+def lsp(rng, types, terms, variables):
+    """A lexical search pattern: word pattern, class, attributes and field patterns; mostly
+    well formed."""
+    odd = rng.random() < 0.15
+    names = variables * 3 + [v for _, values in types for v in values]
+    attrs = lambda: ", ".join(".".join(rng.choice(names) for _ in range(rng.choice([1, 1, 1, 2, 21 if odd else 1])))
+                              for _ in range(rng.choice([1, 1, 2, 3])))
+    fields = [rng.choice(['"%s*"' % ident(rng, 1), "?", "?", '"*"'] + (['"' + "w" * 1100 + '"', "", ident(rng)] if odd else [])),
+              rng.choice(terms * 4 + ["?"] + (["NOSUCH", '"q"', ""] if odd else [])),
+              rng.choice([attrs(), "?", "?", ", ".join(variables) or "?"] + ([rng.choice(types)[0], "nosuch", attrs() + " .", "<" + attrs()] if odd else []))]
+    fields += [rng.choice(["?", "$STEM", '"mice"', "a*, b*", ""] + (["_is_", "%"] if odd else [])) for _ in range(rng.choice([0, 0, 1, 3]))]
+    return " | ".join(fields[:rng.choice([1, 2, 2, 3, 3, 3, 9])])
+
+
+def ltr_rhs(rng, types, variables):
+    """A right side: field references with removals, variables, morph expressions, literals."""
+    pieces = ["!1", "!1.2", "!3", "!3-%s" % rng.choice(types)[0], "!3.1-%s" % rng.choice(rng.choice(types)[1]), "!4",
+              "[$M1]", '[! "s"]', "[#5.2]", '"|"', "|", "w"] * 4 + variables * 4 + [
+              "!9.9", "!", "!x", "[ ! ", "[" + "x" * 120 + "]", '"' + "z" * 1100 + '"', "_ilt_"]
+    return " ".join(rng.choice(pieces) for _ in range(rng.choice([0, 1, 3, 3, 6, 6, 12])))
+
+
+def ltr_file(rng, types, terms):
+    """LT rules: numbers out of range and repeated, common attribute clauses with good and bad
+    variables, one to three LSPs, right sides of every reference form; text between rules."""
+    rules = []
+    for _ in range(rng.choice([0, 1, 3, 6, 12])):
+        variables = ["V%d" % i for i in range(rng.choice([0, 0, 1, 2]))]
+        clause = ""
+        if variables:
+            clause = "( %s )" % " , ".join("%s : %s" % (v, rng.choice(types)[0]) for v in variables)
+            if rng.random() < 0.15:
+                clause = rng.choice(["( V0 gender )", "( : x )", "( V0 : ", "(", "( V0 : nosuch )", "( V0 : %s )" % types[0][1][0]])
+        # Two LSPs of any class over a large lexicon take long: a second one names a word.
+        lsps = [lsp(rng, types, terms, variables)] + [ident(rng) + " | " + lsp(rng, types, terms, variables).split(" | ", 1)[-1]
+                                                      for _ in range(rng.choice([0, 0, 0, 1, 2]))]
+        rules.append("RULE %s %s %s %s %s %s" % (
+            rng.choice(["1", "2", "3", "5"] * 4 + ["0", "499", "500", "x", ""]), clause,
+            rng.choice([" _and_ ", " _lsp_ "]).join(lsps), rng.choice(["_makes_", "_rhs_"] * 5 + [""]),
+            ltr_rhs(rng, types, variables), rng.choice(["%"] * 8 + ["", '"%"'])))
+        if rng.random() < 0.1:
+            rules.append(rng.choice(["junk", "% %", "{ comment }", "RULE"]))
+    return "\n".join(rules) + "\n"
 
 
 RULES = ["ROOT", "NP", "VP", "DEEP", "SELF", "QUESTION", "ANSWER", "R_3", "R_20"]
@@ -275,10 +328,37 @@ def analysis_case(rng):
     return files, keys + b"\r" * 6 + b"\x03EM15|1|200000|0\r\x03EM7|1|200000|0\r\x03BY\r" + b"\r" * 6
 
 
+def lt_case(rng):
+    """A small sound grammar, LT rules over it (sometimes mutated) run one after the other, and
+    _ilt_ entries that generation applies, nested and failing ones too."""
+    files = {k: ANALYSIS_FILES[k] for k in ("g.att", "g.tmn", "g.mor")}
+    types = [("cat", ["noun", "verb", "det"]), ("number", ["sing", "plur"]), ("person", ["first", "second", "third"]),
+             ("tense", ["pres", "past", "fut"])]
+    terms = ["N", "V", "DET"]
+    words = ['"%s"|%s|%s|%d|$%s|' % (ident(rng, 4), t, ", ".join(rng.sample(["noun", "verb", "det", "number", "sing", "plur",
+             "person", "third", "tense", "past"], rng.randrange(1, 5))), rng.randrange(0, 9), t[0]) for t in terms * 10]
+    ilts = ["_ilt_ | %s | %s | 5 | %s _rhs_ %s |" % (rng.choice(terms), rng.choice(["noun", "verb", "sing", "det"]), " ".join(
+        "_lsp_ " + lsp(rng, types, terms, []) for _ in range(rng.choice([0, 1, 1, 2]))), ltr_rhs(rng, types, []))
+        for _ in range(rng.randrange(1, 6))]
+    files["g.lex"] = "\n".join(words * rng.choice([1, 1, 10]) + ilts) + "\n"
+    files["g.syn"] = "ROOT = %s %%\n" % " ".join(rng.choice(["N", "V", "DET", "N[sing]", "V[verb]"]) for _ in range(rng.randrange(1, 6)))
+    files["x.ltr"] = ltr_file(rng, types, terms)
+    files = {k: v.encode("latin-1") for k, v in files.items()}
+    if rng.random() < 0.3:
+        files["x.ltr"] = mutate(rng, files["x.ltr"])
+    keys = b"".join(b"\x03%s\r" % c for c in (b"ATg.att", b"TMg.tmn", b"LEg.lex", b"SYg.syn", b"MOg.mor", b"LXx.ltr"))
+    for _ in range(rng.randrange(1, 8)):
+        keys += rng.choice([b"\x03RX%d\r\r\x1bl" % rng.choice([1, 2, 3, 5, 0, 500]), b"\x1bl",
+                            b"\x03CO2\r\x03RA%d\r\r\x1bg" % rng.randrange(1, 99999, 2), b"\x03CO1\r\x03CL\r\r"])
+    return files, keys + b"\r" * 6 + b"\x03EM7|1|200000|0\r\x03BY\r" + b"\r" * 6
+
+
 def case(rng):
     """The files of a run and its keys."""
     if rng.random() < 0.15:
         return analysis_case(rng)
+    if rng.random() < 0.15:
+        return lt_case(rng)
     types, terms = grammar(rng)
     files = {"a.att": att_file(rng, types), "t.tmn": " ".join(terms) + rng.choice(["\n", " { ok }\n"]),
              "l.lex": lex_file(rng, types, terms), "m.lex": lex_file(rng, types, terms), "sub/x": "x\n",
@@ -290,6 +370,7 @@ def case(rng):
                                               ", ".join(["$M1", "#5", "!"] * rng.randrange(3)))
     files["st.st"] = ("$u\n$t 0\nN|G|ROOT|%s|0|\"\"||\nS|G|%s||0|\"w\"|LEX_0|\n$L\n{LEX_0} \"w\"|%s|%s|0001|\n%%%%\n"
                       % (compound(rng, types), rng.choice(terms), rng.choice(terms), compound(rng, types)))
+    files["x.ltr"] = ltr_file(rng, types, terms)
     files["tg.tag"] = tag_file(rng)
     files["mr.mer"] = mer_file(rng, types, terms)
     files["ip.ipa"] = ipa_file(rng)
@@ -299,8 +380,8 @@ def case(rng):
         files["i%d.inc" % i] = '%%INCLUDE "i%d.inc"\n%s %s\n' % ((i + 1) % 7, rng.choice(terms), compound(rng, types))
     files = {k: v.encode("latin-1") for k, v in files.items()}
     for name in ("a.att", "t.tmn", "l.lex", "m.lex", "s.inc", "i0.inc", "s.syn", "u.syn", "mo.mor", "tb.tbl", "st.st",
-                 "tg.tag", "mr.mer", "ip.ipa"):
-        if rng.random() < (0.3 if name.endswith((".syn", ".tag", ".mer", ".ipa")) else 0.7):
+                 "tg.tag", "mr.mer", "ip.ipa", "x.ltr"):
+        if rng.random() < (0.3 if name.endswith((".syn", ".tag", ".mer", ".ipa", ".ltr")) else 0.7):
             files[name] = mutate(rng, files[name])
     for i in range(3):
         files["r%d" % i] = randbytes(rng, rng.choice([0, 10, 200, 3000]))
@@ -342,6 +423,10 @@ def case(rng):
              (6, lambda: b"\x03QR" + rng.choice([b"", b"3,5 x7", b"0", b"1 2 3", b"99999999999", b"x", b"2 3 20 19 18 17 16"])
               + b"\r" + answer()),
              (15, analyse),
+             (15, lambda: b"\x03LXx.ltr\r" + answer() + b"".join(b"\x03RX%d\r\r\x1bl" % rng.choice([1, 2, 3, 5, 0, 499, 500])
+                                                               + answer() for _ in range(rng.randrange(1, 4)))
+              + b"\x03CO7\r\x03CL\r\x03CO1\r\x03CL\r\r"),
+             (5, lambda: b"\x03RX" + rng.choice([b"1", b"2", b"-1", b"99999999999"]) + b"\r\r\x1bl" + answer()),
              (20, lambda: b"".join(b"\x03%s\r\r" % c for c in (b"ATa.att", b"TMt.tmn", b"LEl.lex", b"SYs.syn", b"USu.syn",
                                                                 b"MOmo.mor", b"MRmr.mer", b"TGtg.tag", b"IPip.ipa", b"MP21|5"))
               + b"\x03QR" + rng.choice([b"", b"", b"0", b"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15"]) + b"\r\r\x1bg"

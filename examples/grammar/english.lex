@@ -239,3 +239,8 @@
 "^?"        | PUNCT | punct, query             |  5 |
 "^!"        | PUNCT | punct, exclaim           |  2 |
 "^,"        | PUNCT | punct, pause             |  5 |
+
+{ An inline transformation: the entry holds an LSP (after _lsp_: word, terminal, attributes, restrictions of fields 4 and 5) }
+{ and a right side (after _rhs_).  A lookup that selects it looks up a countable noun of the class $NOUN for the LSP }
+{ and takes the right side's result as its entry: that noun's regular plural. }
+_ilt_ | NDER | noun, plur | 1 | _lsp_ ? | N | noun, countable | ? | $NOUN _rhs_ [$S3] | N | plur, !3-number | !4 | | |
