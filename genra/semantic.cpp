@@ -368,6 +368,11 @@ bool analyse(const std::string& text) {
         problem(why);
         return false;
     }
+    // Nothing to analyse (a blank line): a pattern "0" would otherwise match it.
+    if (e.original.empty()) {
+        problem("Empty semantic expression");
+        return false;
+    }
     if (!sem_split(e)) {
         problem("Attribute not recognized or invalid valence");
         return false;

@@ -144,6 +144,7 @@ TEST_F(Semantic, NormalisesAndSplitsByValences) {
     EXPECT_EQ(analysed("fly(john)"),
               (Lines{"PRESELECT = ", "Attribute not recognized or invalid valence", PROBLEM}));
     EXPECT_EQ(analysed("give[(john)"), (Lines{"PRESELECT = ", "Unbalanced brackets in semantic expression", PROBLEM}));
+    EXPECT_EQ(analysed(" \t "), (Lines{"PRESELECT = ", "Empty semantic expression", PROBLEM}));
 }
 
 TEST_F(Semantic, MatchesFullPatternsAndFunctorsNewestFirst) {
