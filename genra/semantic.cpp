@@ -259,6 +259,8 @@ bool samecompound(const std::string& pattern, const std::string& name) {
 
 void message(const char* text) { q_line(SEMCORE, 0, text); }
 
+std::string nofield(int n) { return "Field " + std::to_string(n) + " not present in semantic expression"; }
+
 void problem(const char* reason) {
     if (reason != nullptr) message(reason);
     message("There was a problem processing the semantic expression");
@@ -290,15 +292,14 @@ bool writetemplate(const sem_prot& p, const std::string& elements, bool final) {
         return emit(t.built) && emit("%");
     }
     std::string field;
-    char text[80];
     if (!sem_field(elements, t.attach, true, field)) {
-        snprintf(text, sizeof text, "Field %d not present in semantic expression", t.attach);
-        problem(text);
+        problem(nofield(t.attach).c_str());
         return false;
     }
     size_t open = field.find('[');
     size_t end = open == std::string::npos ? open : pastbrackets(field, open);
     if (end == std::string::npos) {
+        char text[80];
         snprintf(text, sizeof text, "Attach field %d holds no bracketed list", t.attach);
         problem(text);
         return false;
@@ -495,27 +496,34 @@ std::string sem_elements(const std::string& normalised) {
     return out;
 }
 
-bool sem_field(const std::string& list, int n, bool whole, std::string& out) {
-    out.clear();
-    int field = 1;
+namespace {
+
+// The fields of a "|"-separated list, each ended by its "|" (bracketed text never separates).
+std::vector<std::string> fieldsof(const std::string& list) {
+    std::vector<std::string> out;
     size_t start = 0;
     for (size_t p = 0; p < list.size();) {
         if (list[p] == '[') {
             size_t end = pastbrackets(list, p);
             p = end == std::string::npos ? list.size() : end;
         } else if (list[p] == '|') {
-            if (field == n) {
-                out = list.substr(start, p - start);
-                if (!whole) out = elementname(out);
-                return true;
-            }
-            field++;
+            out.push_back(list.substr(start, p - start));
             start = ++p;
         } else {
             p++;
         }
     }
-    return false;
+    return out;
+}
+
+}  // namespace
+
+bool sem_field(const std::string& list, int n, bool whole, std::string& out) {
+    std::vector<std::string> fields = fieldsof(list);
+    out.clear();
+    if (n < 1 || n > static_cast<int>(fields.size())) return false;
+    out = whole ? fields[n - 1] : elementname(fields[n - 1]);
+    return true;
 }
 
 namespace {
@@ -532,6 +540,9 @@ bool special(const std::string& t, size_t p) {
 sem_template sem_expand(const std::string& proto, const std::string& elements) {
     sem_template r;
     std::string* out = &r.built;
+    // The element names, split once: a template may insert them a thousand times.
+    std::vector<std::string> fields = fieldsof(elements);
+    for (std::string& f : fields) f = elementname(f);
     auto fail = [&](const std::string& why) {
         r.ok = false;
         r.error = why;
@@ -540,14 +551,11 @@ sem_template sem_expand(const std::string& proto, const std::string& elements) {
     auto insert = [&](size_t& p) {
         p++;
         int n = fieldnumber(proto, p);
-        std::string field;
-        if (!sem_field(elements, n, false, field)) {
-            char text[80];
-            snprintf(text, sizeof text, "Field %d not present in semantic expression", n);
-            r.error = text;
+        if (n < 1 || n > static_cast<int>(fields.size())) {
+            r.error = nofield(n);
             return false;
         }
-        *out += field;
+        *out += fields[n - 1];
         return true;
     };
     auto attach = [&](size_t& p) {
@@ -607,18 +615,16 @@ sem_template sem_expand(const std::string& proto, const std::string& elements) {
 
 bool sem_reanalysis_text(const std::string& proto, const std::string& top, std::string& out, std::string& error) {
     out.clear();
+    std::vector<std::string> fields = fieldsof(top);
     for (size_t p = 0; p < proto.size();) {
         if (proto[p] == '#' && p + 1 < proto.size() && isdigitc(proto[p + 1])) {
             p++;
             int n = fieldnumber(proto, p);
-            std::string field;
-            if (!sem_field(top, n, true, field)) {
-                char text[80];
-                snprintf(text, sizeof text, "Field %d not present in semantic expression", n);
-                error = text;
+            if (n < 1 || n > static_cast<int>(fields.size())) {
+                error = nofield(n);
                 return false;
             }
-            out += field;
+            out += fields[n - 1];
         } else {
             out += proto[p++];
         }
