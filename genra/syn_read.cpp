@@ -539,7 +539,8 @@ void read_preselection(const std::string& name) {
         int tok = q_peep();
         if (tok == TOK_PERCENT || tok == TOK_EOF) break;
         if (!first) {
-            if (tok != ';') {
+            // "," as well: the preselection lines that semantic transformations write end with it.
+            if (tok != ';' && tok != ',') {
                 c.error("Improper token: ", tok2str(tok));
                 break;
             }

@@ -8,6 +8,7 @@
 
 #include "editor/getparam.h"
 #include "editor/corutils.h"
+#include "editor/linutils.h"
 #include "editor/dxio_xq.h"
 #include "editor/sysutils.h"
 #include "editor/scrin.h"
@@ -22,6 +23,7 @@
 #include "genra/misc.h"
 #include "genra/morphology.h"
 #include "genra/print_procs.h"
+#include "genra/semantic.h"
 #include "genra/stud_err.h"
 #include "genra/stud_ind.h"
 #include "genra/stud_mor.h"
@@ -70,7 +72,7 @@ const qfile_entry qfile_table[NUMQFILES] = {
     {"IP", QF_IP, clear_phon_tables, clear_phon_tables, 'p'},
     {"MR", QF_MR, clear_mrdata, clear_mrdata, 'e'},
     {"TG", QF_TG, clear_tag_tables, clear_tag_tables, 'g'},
-    {"SM", QF_SM, nullptr, nullptr, '@'},
+    {"SM", QF_SM, clear_sem_trans, clear_sem_trans, '@'},
     {"LX", QF_LX, purge_lt_rules, initialize_lt_rules, 'x'},
     {"GP", QF_GP, clear_GP, clear_GP, '@'},
     {"ALL", QF_ALL, nullptr, nullptr, ' '},
@@ -222,8 +224,12 @@ void qreadipa() { load(8, phon_readtables); }
 void qreadmerror() { load(9, merror_readtables); }
 void qreadtag() { load(10, tag_readtables); }
 
-// The kind whose reader comes later: its removal rule already applies.
-void qreadsem() { uninstall_n(11); }
+// SMTRANSF records no file name.
+void qreadsem() {
+    uninstall_n(11);
+    read_sem_trans(curfile);
+    installed |= QF_SM;
+}
 void qreadtrans() { load(12, readlextrans); }
 
 void rm_qfiles() {
@@ -350,6 +356,15 @@ void resumelx() {
     exectrans();
     redisplay = 1;
 }
-void qmakepre() {}
+// The current line of the current corefile, at most SEMBUF characters (one more is taken, so
+// that a longer line is refused as too long rather than cut).
+void qmakepre() {
+    const LINE* l = cur().lnptr;
+    int n = linechars(l);
+    if (n > SEMBUF + 1) n = SEMBUF + 1;
+    std::string text;
+    for (int col = 1; col <= n; col++) text += static_cast<char>(textbase[l->index + col - 1]);
+    analyse_sem_expr(text.c_str());
+}
 
 }  // namespace zek

@@ -22,7 +22,10 @@ their own LSPs and right sides, which generation runs apply. Tag info, morph err
 table's bounds, unknown names, repeated and empty symbols) are loaded with TGINFO, MRPHERROR and
 IPA, and responses are analysed with every analysis key and root sets: empty, of 199 characters,
 60 words against short sentences, words of 100 letters, bytes above 127, against 20 roots (a user
-file that defines them all). Then EMIT 7 and BYE.
+file that defines them all). Semantic transformations files (both forms, templates, attach
+fields, endless re-analyses, malformed items) are loaded with SMTRANSF and expressions analysed
+with ESC H (100 deep, past 2000 characters, unbalanced, unknown functors), their preselection
+lines loaded as a user file. Then EMIT 7 and BYE.
 
 A run fails on a signal, a non-zero exit status, a sanitizer report, no end within 20 seconds
 (60 for a sanitizer build), or no "$$$" of the EMIT on standard output (the editor stopped
@@ -240,6 +243,55 @@ def ipa_file(rng):
     return "\n".join(tables) + rng.choice(["\n", ' "z" ( "z"', " %"])
 
 
+def sem_expr(rng, types, depth=0):
+    """A semantic expression over the grammar's names: nested terms, "0", unknown functors,
+    bracketed suffixes and lists; now and then 100 deep, past 2000 characters or unbalanced."""
+    r = rng.random()
+    if depth == 0 and r < 0.15:
+        return rng.choice([
+            "not(" * 100 + "x" + ")" * 100, "f(" * 260 + "x" + ")" * 260, "a" * 2001, "x[" + "y" * 1999 + "]",
+            "g((a, b)", "g(a))", "g[a, b(c)", "g]a", "a|b", "", "   ", "\xe9(\xff, 0)", "g(a,,b)", "g(,)"])
+    t, values = rng.choice(types)
+    name = rng.choice(values * 4 + [t, "0", "0", ident(rng)])
+    if rng.random() < 0.15:
+        name += "[%s]" % ", ".join(rng.choice([ident(rng), "a b", "", "[x]", "y" * 600]) for _ in range(rng.randrange(4)))
+    if depth < 6 and rng.random() < 0.5:
+        name += "(%s)" % " , ".join(sem_expr(rng, types, depth + 1) for _ in range(rng.randrange(1, 4)))
+    return name
+
+
+def sem_file(rng, types, terms):
+    """Semantic transformations: patterns of both forms, templates with "#", ":" lists and "@"
+    attach fields, re-analyses (some of the expression itself, so without end), and, unless the
+    file is to be clean, malformed items."""
+    clean, items = rng.random() < 0.6, []
+    for _ in range(rng.choice([0, 1, 3, 8, 20])):
+        n = lambda: rng.choice([1, 1, 1, 1, 2, 2, 3, 0, 99])
+        good = ["tag : %s [ #%d . #%d ]" % (rng.choice(terms), n(), n()), 'tag : %s / "@%d"' % (rng.choice(terms), n()),
+                "& #%d" % n(), "& %s ( #2 , #1 )" % rng.choice(rng.choice(types)[1]), "& #1", "#%d" % n(), "@%d #1" % n(),
+                "tag : %s [ %s ]" % (rng.choice(terms), compound(rng, types))]
+        prototypes = [rng.choice(good + ([] if clean else ["( bad", "&", "x" * 30])) for _ in range(rng.randrange(1, 4))]
+        pattern = rng.choice([sem_expr(rng, types, 3)] * 3 + ["0", "0", rng.choice(types)[0]] +
+                             ([] if clean else ["x." * 1001, "(", "g(a"]))
+        items.append(rng.choice(["", "$ "]) + pattern + (" : " if clean else rng.choice([" : ", " : ", " "]))
+                     + " , ".join(prototypes) + (" %" if clean else rng.choice([" %", " %", " %", ""])))
+    return "\n".join(items) + "\n"
+
+
+def sem_step(rng, types):
+    """Load a semantic transformations file, analyse expressions of a fetched file with ESC H,
+    and now and then load the preselection lines of corefile 14 as a user file and generate."""
+    answer = lambda: rng.choice([b"", b"\r", b"\x7f"])
+    keys = b"\x03SM" + rng.choice([b"sm.sem", b"sm.sem", b"sm.sem", b"r0", b"s.syn", b"none"]) + b"\r" + answer()
+    keys += b"\x03CO2\r\x03FEex%d.txt\r\r" % rng.randrange(2)
+    for _ in range(rng.randrange(1, 5)):
+        keys += b"\x03PO%d\r\r\x1bH" % rng.randrange(1, 8) + answer()
+    if rng.random() < 0.4:
+        keys += b"\x03CO14\r\x03SAp%d.pre\r" % rng.randrange(3) + answer() + b"\x03USp%d.pre\r" % rng.randrange(3)
+        keys += answer() + b"\r\x1bg" + answer()
+    return keys + rng.choice([b"\x03CO14\r\x03CL\r", b""]) + b"\x03CO1\r\r"
+
+
 def response(rng, words):
     """A learner's response: grammar words and their near misses, and the edge cases."""
     near = lambda w: rng.choice([w, w, w[:-1], w + "s", w[::-1], w.upper()]) if w else "x"
@@ -374,6 +426,9 @@ def case(rng):
     files["tg.tag"] = tag_file(rng)
     files["mr.mer"] = mer_file(rng, types, terms)
     files["ip.ipa"] = ipa_file(rng)
+    files["sm.sem"] = sem_file(rng, types, terms)
+    for i in range(2):
+        files["ex%d.txt" % i] = "\n".join(sem_expr(rng, types) for _ in range(rng.randrange(1, 8))) + "\n"
     if rng.random() < 0.2:  # twenty roots to analyse against
         files["u.syn"] += "".join("%s = ROOT ROOT %%\n" % r for r in ["QUESTION", "ANSWER"] + ["R_%d" % n for n in range(3, 21)])
     for i in range(7):  # i0 includes i1 ... i6 includes i0: one too deep
@@ -383,6 +438,8 @@ def case(rng):
                  "tg.tag", "mr.mer", "ip.ipa", "x.ltr"):
         if rng.random() < (0.3 if name.endswith((".syn", ".tag", ".mer", ".ipa", ".ltr")) else 0.7):
             files[name] = mutate(rng, files[name])
+    if rng.random() < 0.3:
+        files["sm.sem"] = mutate(rng, files["sm.sem"])
     for i in range(3):
         files["r%d" % i] = randbytes(rng, rng.choice([0, 10, 200, 3000]))
     answer = lambda: rng.choice([b"", b"", b"\r", b"\x7f", b"\r\r", b"\x7f\r", b"\r\x7f"])
@@ -431,6 +488,7 @@ def case(rng):
                                                                 b"MOmo.mor", b"MRmr.mer", b"TGtg.tag", b"IPip.ipa", b"MP21|5"))
               + b"\x03QR" + rng.choice([b"", b"", b"0", b"1 2 3 4 5 6 7 8 9 10 11 12 13 14 15"]) + b"\r\r\x1bg"
               + b"".join(analyse() for _ in range(rng.randrange(1, 5))))]
+    steps.append((15, lambda: sem_step(rng, types)))
     keys = b"".join(rng.choices([s for _, s in steps], [w for w, _ in steps])[0]() + answer()
                     for _ in range(rng.randrange(2, 14)))
     return files, keys + b"\r" * 6 + b"\x03EM7|1|200000|0\r\x03BY\r" + b"\r" * 6
