@@ -588,12 +588,26 @@ void emit() {
     int saved = corenum;
     int n = param[1];
     if (n >= 1 && n <= 18) corenum = n;
-    pfile(out);
-    fputs("$$$\r\n", out);
-    if (destination == 1) {
-        flushdriver();
+    if (offscreen) {
+        // collected first, so that the Latin-1 text is shown in the terminal's character set
+        char* text = nullptr;
+        size_t size = 0;
+        FILE* collected = open_memstream(&text, &size);
+        if (collected != nullptr) {
+            pfile(collected);
+            fputs("$$$\r\n", collected);
+            fclose(collected);
+            showonterminal(text, size);
+        }
+        free(text);
     } else {
-        fflush(out);
+        pfile(out);
+        fputs("$$$\r\n", out);
+        if (destination == 1) {
+            flushdriver();
+        } else {
+            fflush(out);
+        }
     }
     corenum = saved;
     if (offscreen) backtoscreen();

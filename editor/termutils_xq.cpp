@@ -353,4 +353,23 @@ void screenrepaint() { scrmodel.markall(); }
 
 bool stdoutisscreen() { return screenmode && hasterminal && cursesout == stdout; }
 
+void showonterminal(const char* text, size_t size) {
+    for (size_t i = 0; i < size; i++) {
+        unsigned char code = static_cast<unsigned char>(text[i]);
+        if (code < 128) {
+            putc(code, stdout);
+            continue;
+        }
+        char buf[MB_LEN_MAX];
+        mbstate_t state = {};
+        size_t n = glyphok[code] ? wcrtomb(buf, static_cast<wchar_t>(code), &state) : static_cast<size_t>(-1);
+        if (n == static_cast<size_t>(-1)) {
+            putc('?', stdout);
+        } else {
+            fwrite(buf, 1, n, stdout);
+        }
+    }
+    fflush(stdout);
+}
+
 }  // namespace zek

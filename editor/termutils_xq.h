@@ -3,6 +3,8 @@
 // terminfo headers.
 #pragma once
 
+#include <cstddef>
+
 namespace zek {
 
 extern int hasterminal;  // 1 while curses drives a real terminal
@@ -26,5 +28,8 @@ void entercamode();       // sends enter_ca_mode and restores the program mode o
 void screendraw(int force);  // draws what changed; without force at most every few milliseconds
 void screenrepaint();        // the next draw repaints the whole terminal (after foreign output)
 bool stdoutisscreen();       // standard output is the terminal that the screen is drawn on
+// Writes Latin-1 text to standard output (the terminal, off the screen) in the terminal's
+// character set: "?" for what it cannot show.
+void showonterminal(const char* text, size_t size);
 
 }  // namespace zek
