@@ -4,8 +4,8 @@ screen is read back with capture-pane.
 
   session  one editing run through the zeks link: fetch a file with Latin-1 text, move, type in
            typing and insert mode, a refused command and its acknowledgement, a record view, a
-           shell command and emitted text shown off the screen, a suspension, a resize, save and
-           leave. At chosen points the pane (and its cursor) must equal a screen stored in
+           shell command and emitted text shown off the screen, a suspension, a driver program, a
+           resize, save and leave. At chosen points the pane (and its cursor) must equal a screen stored in
            tests/screens/; afterwards the saved file, the exit status and the terminal settings
            (`stty -g` before and after) are checked.
   random   random keys, commands and resizes through ZEK_SCREEN=1: zek must end normally when
@@ -108,17 +108,20 @@ def wrapper(program, args, env=""):
             "echo $code > status; stty -g > after" % (env, program, " ".join(args)))
 
 
-def children(workdir):
-    """The processes started by the wrapper shell whose pid the file `pid` holds (zek)."""
-    parent = (readfile(workdir, "pid") or "").strip()
+def children(pid):
+    """The processes whose parent is `pid`."""
     found = []
     for entry in os.listdir("/proc"):
-        if entry.isdigit():
-            stat = readfile("/proc/" + entry, "stat") or ""
-            fields = stat[stat.rfind(")") + 2:].split()
-            if len(fields) > 1 and fields[1] == parent:
-                found.append(int(entry))
+        stat = readfile("/proc", entry + "/stat") if entry.isdigit() else None
+        fields = stat[stat.rfind(")") + 2:].split() if stat else []
+        if len(fields) > 1 and fields[1] == str(pid):
+            found.append(int(entry))
     return found
+
+
+def zekpids(workdir):
+    """zek's pid: the child of the wrapper shell, which wrote its own pid to the file "pid"."""
+    return children((readfile(workdir, "pid") or "").strip())
 
 
 def readfile(workdir, name, mode="r"):
@@ -156,6 +159,9 @@ def session(zek, failures):
             f.write(b"Dear diary,\nthe caf\xe9 was closed today.\nTomorrow then.\n")
         with open(os.path.join(work, "card.tpl"), "wb") as f:
             f.write(b"Name: #1/20/c\n\nCity: #2/15/c\n")
+        with open(os.path.join(work, "driver.sh"), "w") as f:
+            f.write("#!/bin/sh\nprintf 'CO3\\r'\nsleep 0.2\necho driver complains >&2\nexec sleep 60\n")
+        os.chmod(os.path.join(work, "driver.sh"), 0o755)
         zeks = os.path.join(os.path.dirname(os.path.abspath(zek)), "zeks")
         if not os.path.exists(zeks):
             zeks = os.path.join(work, "zeks")
@@ -187,13 +193,21 @@ def session(zek, failures):
         shown, ok = pane.waitfor(lambda s: "core 1" not in s)
         if not ok:
             failures.append("suspend: the screen was not left:\n" + shown)
-        for p in children(work):
+        for p in zekpids(work):
             os.kill(p, 18)  # SIGCONT
         pane.expect("07-back", failures)
+        # a driver program: its keys switch to corefile 3, its error output never reaches the screen
+        pane.keys("RU./driver.sh" + CR)
+        pane.expect("09-driven", failures)
+        for p in zekpids(work):
+            for driver in children(p):
+                os.kill(driver, 9)  # its end gives the keys back to the keyboard
+        pane.keys("CO1" + CR)
+        pane.expect("07-back", failures)
         pane.resize(100, 30)
-        pane.expect("09-resized", failures)
+        pane.expect("10-resized", failures)
         pane.keys("OVnotes.txt" + CR + "BY" + CR)
-        pane.expect("10-not-saved", failures)
+        pane.expect("11-not-saved", failures)
         pane.keys(CR)
         aftercheck(pane, "session", failures)
         saved = readfile(work, "notes.txt", "rb")
@@ -236,7 +250,7 @@ def randomkeys(zek, seed, failures, seconds=6.0):
                 pane.keys(data)
             time.sleep(0.01)
         # An interrupt opens the command line whatever a half-typed key sequence is waiting for.
-        pids = children(work)
+        pids = zekpids(work)
         for _ in range(5):
             for p in pids:
                 os.kill(p, 2)  # SIGINT
@@ -260,7 +274,7 @@ def fatalsignals(zek, failures):
             pane = Pane("fatal", work, wrapper(os.path.abspath(zek), ["notes.txt"], "ZEK_SCREEN=1"))
             pane.keys(CR + "typed")
             pane.waitfor(lambda s: "typed" in s)
-            for p in children(work):
+            for p in zekpids(work):
                 os.kill(p, number)
             if not pane.dead():
                 failures.append("SIG%s: zek did not end" % name)
