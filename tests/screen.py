@@ -102,8 +102,10 @@ class Pane:
 
 
 def wrapper(program, args, env=""):
-    """A shell line that records the terminal settings around the run, its pid and its status."""
-    return ("stty -g > before; echo $$ > pid; code=0; "
+    """A shell line that records the terminal settings around the run, its pid and its status.
+    The shell ignores the terminal's interrupt and quit keys: random keys may reach the terminal
+    while zek has given it back (a shell command, or after the end)."""
+    return ("trap '' INT QUIT; stty -g > before; echo $$ > pid; code=0; "
             "env %s TERM=screen LANG=C.UTF-8 LC_ALL= %s %s 2> stderr || code=$?; "
             "echo $code > status; stty -g > after" % (env, program, " ".join(args)))
 
@@ -235,7 +237,9 @@ def randomkeys(zek, seed, failures, seconds=6.0):
     try:
         with open(os.path.join(work, "notes.txt"), "wb") as f:
             f.write(b"one two three\n\xe9t\xe9 " * 20 + b"\n")
-        pane = Pane("random", work, wrapper(os.path.abspath(zek), ["notes.txt"], "ZEK_SCREEN=1"))
+        # Random keys on the command line can make any command, SHELL too: no search path.
+        pane = Pane("random", work, wrapper(os.path.abspath(zek), ["notes.txt"],
+                                            "ZEK_SCREEN=1 PATH=/nonexistent HOME=" + work))
         end = time.time() + seconds
         while time.time() < end:
             r = rng.random()
@@ -250,12 +254,18 @@ def randomkeys(zek, seed, failures, seconds=6.0):
                 pane.keys(data)
             time.sleep(0.01)
         # An interrupt opens the command line whatever a half-typed key sequence is waiting for.
+        # The interrupt's command key is taken by a waiting message, if there is one, which the
+        # first RETURN then answers; ^C opens the command line again. A shell started by random
+        # keys ends at ^D.
         pids = zekpids(work)
-        for _ in range(5):
+        for _ in range(6):
             for p in pids:
-                os.kill(p, 2)  # SIGINT
+                try:
+                    os.kill(p, 2)  # SIGINT
+                except ProcessLookupError:
+                    pass
             time.sleep(0.2)
-            pane.keys("BY" + CR + CR * 30)
+            pane.keys(CR + CMD + "BY" + CR + CR * 30 + "\x04")
             if pane.dead(2):
                 break
         aftercheck(pane, "random (seed %d)" % seed, failures)
