@@ -101,13 +101,13 @@ class Pane:
         return False
 
 
-def wrapper(program, args, env=""):
+def wrapper(program, args, env="", errors="2> stderr"):
     """A shell line that records the terminal settings around the run, its pid and its status.
     The shell ignores the terminal's interrupt and quit keys: random keys may reach the terminal
     while zek has given it back (a shell command, or after the end)."""
     return ("trap '' INT QUIT; stty -g > before; echo $$ > pid; code=0; "
-            "env %s TERM=screen LANG=C.UTF-8 LC_ALL= %s %s 2> stderr || code=$?; "
-            "echo $code > status; stty -g > after" % (env, program, " ".join(args)))
+            "env %s TERM=screen LANG=C.UTF-8 LC_ALL= %s %s %s || code=$?; "
+            "echo $code > status; stty -g > after" % (env, program, " ".join(args), errors))
 
 
 def children(pid):
@@ -168,7 +168,8 @@ def session(zek, failures):
         if not os.path.exists(zeks):
             zeks = os.path.join(work, "zeks")
             os.symlink(os.path.abspath(zek), zeks)
-        pane = Pane("session", work, wrapper(zeks, ["notes.txt"]))
+        # standard error stays on the terminal, where a driver's error output could spoil the screen
+        pane = Pane("session", work, wrapper(zeks, ["notes.txt"], errors=""))
         pane.expect("01-fetched", failures)
         # leave the command line, move to "caf\xe9" and overtype, then insert
         pane.keys(CR + DOWN + RIGHT * 4 + "CAF" + INSERT + "e'")
@@ -200,6 +201,7 @@ def session(zek, failures):
         pane.expect("07-back", failures)
         # a driver program: its keys switch to corefile 3, its error output never reaches the screen
         pane.keys("RU./driver.sh" + CR)
+        time.sleep(0.6)  # past the driver's error output
         pane.expect("09-driven", failures)
         for p in zekpids(work):
             for driver in children(p):
