@@ -13,11 +13,13 @@
 #include "editor/graphics.h"
 #include "editor/linutils.h"
 #include "editor/prcmnd.h"
+#include "editor/screen.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
 #include "editor/stars.h"
 #include "editor/sys_linux.h"
 #include "editor/tabs.h"
+#include "editor/termutils_xq.h"
 #include "editor/terminal_xq.h"
 
 namespace zek {
@@ -137,6 +139,10 @@ LINE* allochdr() {
     if (l == nullptr) {
         l = newheader();
         if (l == nullptr) {
+            if (screenmode) {
+                reseterm();  // the message goes to the shell's screen, not the editor's
+                endterminal();
+            }
             fputs("zek: out of memory for line headers\n", stderr);
             std::exit(1);
         }

@@ -20,11 +20,13 @@
 #include "editor/getparam.h"
 #include "editor/linutils.h"
 #include "editor/scan.h"
+#include "editor/screen.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
 #include "editor/sys_linux.h"
 #include "editor/sysutils.h"
 #include "editor/tabs.h"
+#include "editor/termutils_xq.h"
 #include "editor/terminal_xq.h"
 
 namespace zek {
@@ -524,6 +526,7 @@ void newname() {
     shellquote(targetstring, to, sizeof to);
     snprintf(command, sizeof command, "mv -- %s %s", from, to);
     int status = system(command);
+    if (screenmode) screenrepaint();  // a message of mv went over the screen
     if (status == -1 || (WIFEXITED(status) && WEXITSTATUS(status) == 127)) {
         diserr("Couldn't exec command to rename file");
     }
@@ -575,17 +578,39 @@ void emit() {
     if (destination == 1 && (progstate == 0 || zekoutput == nullptr)) return;
     FILE* out = destination == 1 ? zekoutput : xqout;
     if (out == nullptr) return;
+    // Emitted onto the terminal that the screen is drawn on, the text is shown off the screen,
+    // as a shell command's output is.
+    bool offscreen = destination != 1 && out == stdout && stdoutisscreen();
+    if (offscreen) {
+        reseterm();
+        scrclear();
+    }
     int saved = corenum;
     int n = param[1];
     if (n >= 1 && n <= 18) corenum = n;
-    pfile(out);
-    fputs("$$$\r\n", out);
-    if (destination == 1) {
-        flushdriver();
+    if (offscreen) {
+        // collected first, so that the Latin-1 text is shown in the terminal's character set
+        char* text = nullptr;
+        size_t size = 0;
+        FILE* collected = open_memstream(&text, &size);
+        if (collected != nullptr) {
+            pfile(collected);
+            fputs("$$$\r\n", collected);
+            fclose(collected);
+            showonterminal(text, size);
+        }
+        free(text);
     } else {
-        fflush(out);
+        pfile(out);
+        fputs("$$$\r\n", out);
+        if (destination == 1) {
+            flushdriver();
+        } else {
+            fflush(out);
+        }
     }
     corenum = saved;
+    if (offscreen) backtoscreen();
 }
 
 // Reads a whole file through the control translation ("~" switches it) into a new buffer

@@ -23,6 +23,7 @@
 #include "editor/rubout.h"
 #include "editor/scan.h"
 #include "editor/scrin.h"
+#include "editor/screen.h"
 #include "editor/scrout.h"
 #include "editor/sort.h"
 #include "editor/syshandler.h"
@@ -178,6 +179,17 @@ static bool startnamefits(int argc, char** argv) {
     return true;
 }
 
+// Screen mode: the program is called zeks, or ZEK_SCREEN is set (to anything but 0, which asks
+// for the protocol mode under any name).
+static int screenwanted(const char* name) {
+    const char* env = getenv("ZEK_SCREEN");
+    if (env != nullptr && *env != 0) return strcmp(env, "0") != 0 ? 1 : 0;
+    if (name == nullptr) return 0;
+    const char* base = strrchr(name, '/');
+    base = base != nullptr ? base + 1 : name;
+    return strcmp(base, "zeks") == 0 ? 1 : 0;
+}
+
 int zekmain(int argc, char** argv) {
     fparnum = argc;
     fparam1 = argc > 1 ? argv[1] : nullptr;
@@ -203,7 +215,13 @@ int zekmain(int argc, char** argv) {
     if (!startnamefits(argc, argv)) return 1;
 
     loaddefaults();
+    screenmode = screenwanted(argc > 0 ? argv[0] : nullptr);
     stermpars();
+    if (screenmode && !hasterminal) {
+        screenmode = 0;
+        fputs("zek: screen mode needs a terminal (standard input and TERM): the screen protocol goes to standard output\n",
+              stderr);
+    }
     getwindsize();
     physterm();
     setintran();

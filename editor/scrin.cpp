@@ -11,6 +11,7 @@
 #include "editor/corutils.h"
 #include "editor/ecap.h"
 #include "editor/scan.h"
+#include "editor/screen.h"
 #include "editor/sys_linux.h"
 #include "editor/syshandler.h"
 #include "editor/sysutils.h"
@@ -191,6 +192,11 @@ void dropslotsin(const char* begin, const char* end) {
 static bool stringontop() { return fnptr > 0 && fnstack[fnptr] != nullptr; }
 
 void endsession_eof() {
+    if (screenmode) {
+        // the screen is left first, so that the warnings below stay readable
+        reseterm();
+        endterminal();
+    }
     for (int n = 0; n < NUMCORE; n++) {
         if (core[n].edited) fprintf(stderr, "zek: end of input: corefile %d not saved\n", n);
     }
@@ -202,7 +208,7 @@ void endsession_eof() {
 }
 
 int zekgetc() {
-    if (!inputpending(inptr)) flushoutput();
+    if (!inputpending(inptr)) flushforkey();
     for (;;) {
         int c = getc(inptr);
         if (c != EOF) return c;

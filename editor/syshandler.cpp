@@ -8,8 +8,10 @@
 
 #include "editor/corutils.h"
 #include "editor/display.h"
+#include "editor/editor.h"
 #include "editor/float.h"
 #include "editor/scrin.h"
+#include "editor/screen.h"
 #include "editor/scrout.h"
 #include "editor/sysutils.h"
 #include "editor/termutils_xq.h"
@@ -96,7 +98,13 @@ static void resizeeditor() {
         screenrefresh();
         ringbell();
     }
-    txtcur();
+    // the built-in front-end places its cursor by these: on the command line while a command
+    // is being typed
+    if (screenmode && mode == 0) {
+        cmdcur();
+    } else {
+        txtcur();
+    }
     putstats();
     discur();
     flushoutput();

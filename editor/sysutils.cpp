@@ -14,6 +14,7 @@
 #include <initializer_list>
 
 #include "editor/getparam.h"
+#include "editor/screen.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
 #include "editor/syshandler.h"
@@ -152,6 +153,7 @@ void killprog() {
     progstate = 0;
     child_pid = 0;
     inptr = stdin;
+    if (screenmode) screenrepaint();  // whatever the program wrote to the terminal goes
 }
 
 void endprog() {
@@ -184,6 +186,14 @@ int setpipe() {
         dup2(progpipe[0], 0);
         dup2(zekpipe[1], 1);
         for (int fd : {zekpipe[0], zekpipe[1], progpipe[0], progpipe[1]}) close(fd);
+        if (screenmode && isatty(2)) {
+            // the program's messages would write over the editor's screen
+            int quiet = open("/dev/null", O_WRONLY);
+            if (quiet >= 0) {
+                dup2(quiet, 2);
+                close(quiet);
+            }
+        }
         call_execlp();
         _exit(1);
     }
@@ -272,6 +282,10 @@ void calsys() {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
+    backtoscreen();
+}
+
+void backtoscreen() {
     initerm();
     if (progstate != 1) {
         int kept = del;

@@ -28,6 +28,9 @@ int setpipe();
 void runprog();
 void swinput();
 void calsys();
+// After text was written on the terminal outside the screen (a shell command, emitted text):
+// the key mode again, a pause to read it unless a program drives the editor, the whole screen.
+void backtoscreen();
 void changedir();
 void directory();
 

@@ -1,10 +1,13 @@
 // Composes each "$" sequence in `xqmsg` and passes it through `xqtransmit`, which forwards the
-// typed-character, command-line and message sequences to the front-end as lines.
+// typed-character, command-line and message sequences to the front-end as lines, or in screen
+// mode hands every sequence to the built-in front-end's screen model.
 #include "editor/terminal_xq.h"
 
 #include <cstring>
 
 #include "editor/corutils.h"
+#include "editor/screen.h"
+#include "editor/termutils_xq.h"
 
 namespace zek {
 
@@ -70,6 +73,12 @@ void initterminal_xq() {
 
 void flushoutput() {
     if (xqout != nullptr) fflush(xqout);
+    screendraw(0);
+}
+
+void flushforkey() {
+    if (xqout != nullptr) fflush(xqout);
+    screendraw(1);
 }
 
 // True for the sequences the front-end receives.
@@ -91,7 +100,12 @@ static bool forwarded(const char* s, const char** payload) {
 
 void xqtransmit(const char* text) {
     if (xqwatch != nullptr) xqwatch(text);
-    if (!visible || xqout == nullptr) return;
+    if (!visible) return;
+    if (screenmode) {
+        screenfeed(text);  // the built-in front-end takes every sequence
+        return;
+    }
+    if (xqout == nullptr) return;
     const char* payload = nullptr;
     if (!forwarded(text, &payload)) return;
     fputs(payload, xqout);

@@ -50,7 +50,8 @@ struct composer {
 void initterminal_xq();
 void initouttran();
 void xqtransmit(const char* text);
-void flushoutput();
+void flushoutput();   // standard output; in screen mode also the screen, now and then
+void flushforkey();   // the same before the editor waits for a key: the screen is drawn now
 
 void txtcur();
 void rmtxtcur();

@@ -1,19 +1,30 @@
-// Curses and terminfo for key input only: nothing is drawn through them. Without a terminal
-// (pipes, scripts, tests) none of this touches curses and the geometry comes from LINES and
-// COLUMNS or defaults to 24 by 80.
+// Curses and terminfo for key input; in screen mode also the drawing of the screen model,
+// otherwise nothing is drawn through them. Without a terminal (pipes, scripts, tests) none of
+// this touches curses and the geometry comes from LINES and COLUMNS or defaults to 24 by 80.
+#define NCURSES_WIDECHAR 1
 #include "editor/termutils_xq.h"
 
 #include <curses.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <term.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <climits>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
+#include "editor/screen.h"
 #include "editor/terminal_xq.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 namespace zek {
 
@@ -26,6 +37,20 @@ static struct termios oldintrps;
 static struct termios newintrps;
 static bool modesaved = false;
 
+// Screen mode: `drawing` while the screen is the editor's (off between reseterm and physterm,
+// during a shell command, an emit to the terminal or a suspension). What a fatal signal or an
+// unexpected exit needs to give the terminal back is prepared at start, so that restoring it
+// takes only write and tcsetattr.
+static volatile sig_atomic_t drawing = 0;
+static volatile sig_atomic_t restorable = 0;
+static struct termios shellmodes;
+static char leavestring[256];
+static size_t leavelength = 0;
+static int outfd = -1;
+static bool glyphok[256];
+static long long lastdraw = 0;
+constexpr int DRAWGAP = 40;  // milliseconds between draws while keys come from a script
+
 // An environment number such as LINES, or 0 when it is not a sensible positive number.
 static int envnumber(const char* name) {
     const char* v = getenv(name);
@@ -34,6 +59,82 @@ static int envnumber(const char* name) {
     long n = strtol(v, &end, 10);
     if (*end != 0 || n <= 0 || n > 100000) return 0;
     return static_cast<int>(n);
+}
+
+// Gives the terminal back: leaves the screen's own mode and restores the shell's settings.
+// Safe in a signal handler.
+static void restoreterminal() {
+    if (!restorable) return;
+    if (drawing && leavelength > 0) {
+        ssize_t ignored = write(outfd, leavestring, leavelength);
+        (void)ignored;
+    }
+    drawing = 0;
+    tcsetattr(ttyfd, TCSANOW, &shellmodes);
+}
+
+static void restoreatexit() { restoreterminal(); }
+
+// Signals that would end the editor without its exit path, and what they did before.
+static const int fatalsignals[] = {SIGHUP, SIGTERM, SIGQUIT, SIGSEGV, SIGBUS, SIGILL, SIGABRT,
+                                   SIGTRAP, SIGSYS, SIGUSR1, SIGUSR2, SIGALRM};
+constexpr int NFATAL = sizeof fatalsignals / sizeof fatalsignals[0];
+static struct sigaction fatalbefore[NFATAL];
+
+static void fatalhandler(int sig) {
+    restoreterminal();
+    for (int i = 0; i < NFATAL; i++) {
+        if (fatalsignals[i] == sig) sigaction(sig, &fatalbefore[i], nullptr);
+    }
+    raise(sig);  // delivered to the former action when this handler returns
+}
+
+static void appendcap(const char* cap) {
+    if (cap == nullptr || cap == reinterpret_cast<const char*>(-1)) return;
+    size_t n = strlen(cap);
+    if (leavelength + n >= sizeof leavestring) return;
+    memcpy(leavestring + leavelength, cap, n);
+    leavelength += n;
+}
+
+// Before curses starts: the shell's settings, the former signal actions and the locale in which
+// Latin-1 text is shown.
+static void screenbefore() {
+    setlocale(LC_CTYPE, "");
+    restorable = tcgetattr(0, &shellmodes) == 0 ? 1 : 0;
+    for (int i = 0; i < NFATAL; i++) sigaction(fatalsignals[i], nullptr, &fatalbefore[i]);
+}
+
+// After curses started: the strings that leave the screen, the handlers, the exit hook, and
+// which Latin-1 characters the terminal's character set can show.
+static void screenafter() {
+    outfd = fileno(cursesout);
+    appendcap(exit_attribute_mode);
+    appendcap(cursor_normal);
+    appendcap(exit_ca_mode);
+    for (int i = 0; i < NFATAL; i++) {
+        if (fatalbefore[i].sa_handler == SIG_IGN) continue;  // a signal ignored stays ignored
+        struct sigaction sa = {};
+        sa.sa_handler = fatalhandler;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = 0;
+        sigaction(fatalsignals[i], &sa, nullptr);
+    }
+    atexit(restoreatexit);
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_set_death_callback(restoreatexit);
+#endif
+    for (int c = 0; c < 256; c++) {
+        if (c < 32 || (c >= 127 && c < 160)) {
+            glyphok[c] = false;
+        } else if (c < 127) {
+            glyphok[c] = true;
+        } else {
+            char buf[MB_LEN_MAX];
+            mbstate_t state = {};
+            glyphok[c] = wcrtomb(buf, static_cast<wchar_t>(c), &state) != static_cast<size_t>(-1);
+        }
+    }
 }
 
 void stermpars() {
@@ -52,14 +153,17 @@ void stermpars() {
     // Curses output goes to the terminal, never into a front-end pipe on standard output.
     cursesout = isatty(1) ? stdout : fopen("/dev/tty", "w");
     if (cursesout == nullptr) return;
+    if (screenmode) screenbefore();
     screen = newterm(term, cursesout, stdin);
     if (screen == nullptr) {
         if (cursesout != stdout) fclose(cursesout);
         cursesout = nullptr;
+        restorable = 0;
         return;
     }
     ttyfd = 0;
     hasterminal = 1;
+    if (screenmode) screenafter();
 }
 
 int getwindsize() {
@@ -74,6 +178,8 @@ int getwindsize() {
             rows = lines;
             cols = columns;
         }
+        // The resize handler is the editor's, not curses': curses is told the size here.
+        if (screenmode && (rows != LINES || cols != COLS)) resizeterm(rows, cols);
     } else {
         rows = envnumber("LINES");
         cols = envnumber("COLUMNS");
@@ -104,10 +210,16 @@ void initerm() {
     newintrps.c_cc[VWERASE] = 0;
     newintrps.c_cc[VLNEXT] = 0;
     tcsetattr(ttyfd, TCSANOW, &newintrps);
+    // Curses restores these settings itself when the screen is taken back after a shell.
+    if (screenmode) def_prog_mode();
 }
 
 void reseterm() {
     if (!hasterminal) return;
+    if (screenmode && drawing) {
+        endwin();
+        drawing = 0;
+    }
     if (modesaved) tcsetattr(ttyfd, TCSANOW, &oldintrps);
     nocbreak();
     echo();
@@ -115,7 +227,12 @@ void reseterm() {
 }
 
 void screenrefresh() {
-    if (hasterminal) refresh();
+    if (!hasterminal) return;
+    if (screenmode) {
+        screendraw(1);
+    } else {
+        refresh();
+    }
 }
 
 void (*bellwatch)() = nullptr;
@@ -128,6 +245,8 @@ void ringbell() {
 void endterminal() {
     if (!hasterminal) return;
     endwin();
+    drawing = 0;
+    restorable = 0;
     delscreen(screen);
     screen = nullptr;
     if (cursesout != nullptr && cursesout != stdout) fclose(cursesout);
@@ -137,18 +256,120 @@ void endterminal() {
 
 void entercamode() {
     if (!hasterminal) return;
-    if (enter_ca_mode != nullptr) {
+    // In screen mode the first draw after the resume enters the screen again.
+    if (!screenmode && enter_ca_mode != nullptr) {
         tputs(enter_ca_mode, 1, [](int c) { return putc(c, cursesout); });
         fflush(cursesout);
     }
     reset_prog_mode();
 }
 
-// These keep their places in start-up, exit, shell escape and suspension; this terminal-window
-// variant has nothing to do in them.
-void physterm() {}
+// The other hooks keep their places in start-up, exit, shell escape and suspension. Only
+// physterm has work, in screen mode: it takes the screen back and has it repainted whole.
+void physterm() {
+    if (!hasterminal || !screenmode) return;
+    screenfit();
+    screenrepaint();
+    drawing = 1;
+}
 void setintran() {}
 void scrclear() {}
 void restorecursor() {}
+
+// Screen mode drawing.
+
+static long long nowms() {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
+}
+
+static attr_t attributes(unsigned char kind) {
+    switch (kind) {
+        case CELL_FLAG: return A_BOLD;
+        case CELL_FIELD: return A_UNDERLINE;
+        case CELL_STATUS: return A_REVERSE;
+        case CELL_RULER: return A_DIM;
+        case CELL_ERROR: return A_BOLD;
+        case CELL_WAIT: return A_REVERSE | A_BOLD;
+        default: return A_NORMAL;
+    }
+}
+
+// Copies one row of the model into the window: Latin-1 codes as characters, "~" for control
+// codes and "?" for what the terminal's character set cannot show.
+static void drawrow(int r, int width) {
+    static cchar_t row[MAXCOLS + 1];
+    std::string text = scrmodel.row(r);
+    int n = scrmodel.cols() < width ? scrmodel.cols() : width;
+    if (n > MAXCOLS) n = MAXCOLS;
+    for (int c = 0; c < n; c++) {
+        unsigned char code = static_cast<unsigned char>(text[static_cast<size_t>(c)]);
+        wchar_t glyph[2] = {static_cast<wchar_t>(code), 0};
+        if (code < 32 || (code >= 127 && code < 160)) {
+            glyph[0] = L'~';
+        } else if (!glyphok[code]) {
+            glyph[0] = L'?';
+        }
+        setcchar(&row[c], glyph, attributes(scrmodel.kind(r, c)), 0, nullptr);
+    }
+    mvwadd_wchnstr(stdscr, r, 0, row, n);
+    if (n < width) {
+        wmove(stdscr, r, n);
+        wclrtoeol(stdscr);
+    }
+}
+
+void screendraw(int force) {
+    if (!screenmode || !hasterminal || !drawing) return;
+    long long now = nowms();
+    if (!force && now - lastdraw < DRAWGAP) return;
+    lastdraw = now;
+    int height = 0;
+    int width = 0;
+    getmaxyx(stdscr, height, width);
+    bool all = scrmodel.repaintasked();
+    if (all) clearok(curscr, TRUE);
+    for (int r = 0; r < height; r++) {
+        if (r >= scrmodel.rows()) {
+            if (all) {
+                wmove(stdscr, r, 0);
+                wclrtobot(stdscr);
+            }
+            break;
+        }
+        if (all || scrmodel.dirty(r)) drawrow(r, width);
+    }
+    scrmodel.clean();
+    int cr = scrmodel.cursorrow();
+    int cc = scrmodel.cursorcol();
+    if (cr >= height) cr = height - 1;
+    if (cc >= width) cc = width - 1;
+    if (cr >= 0 && cc >= 0) wmove(stdscr, cr, cc);
+    wrefresh(stdscr);
+}
+
+void screenrepaint() { scrmodel.markall(); }
+
+bool stdoutisscreen() { return screenmode && hasterminal && cursesout == stdout; }
+
+void showonterminal(const char* text, size_t size) {
+    for (size_t i = 0; i < size; i++) {
+        unsigned char code = static_cast<unsigned char>(text[i]);
+        if (code < 128) {
+            putc(code, stdout);
+            continue;
+        }
+        char buf[MB_LEN_MAX];
+        mbstate_t state = {};
+        size_t n = glyphok[code] ? wcrtomb(buf, static_cast<wchar_t>(code), &state) : static_cast<size_t>(-1);
+        if (n == static_cast<size_t>(-1)) {
+            putc('?', stdout);
+        } else {
+            fwrite(buf, 1, n, stdout);
+        }
+    }
+    fflush(stdout);
+}
 
 }  // namespace zek

@@ -1,0 +1,330 @@
+#!/usr/bin/env python3
+"""Screen mode in a real terminal: zek runs under tmux, keys are typed into the pane and the
+screen is read back with capture-pane.
+
+  session  one editing run through the zeks link: fetch a file with Latin-1 text, move, type in
+           typing and insert mode, a refused command and its acknowledgement, a record view, a
+           shell command and emitted text shown off the screen, a suspension, a driver program,
+           a resize, save and leave. At chosen points the pane and its cursor must equal a screen
+           stored in tests/screens/; afterwards the saved file is checked.
+  random   random keys, commands and resizes through ZEK_SCREEN=1, then an interrupt and BYE.
+  fatal    SIGTERM and SIGABRT end zek.
+After each run: the exit status, the terminal settings (`stty -g` before and after the run are
+equal), the editor's screen gone, and no sanitizer report.
+The test is skipped (exit status 77) only when tmux is missing or cannot start a server.
+Usage: screen.py ZEK [--update] [SEED]   (--update rewrites the stored screens from this run)
+"""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SCREENS = os.path.join(HERE, "screens")
+SKIP = 77
+SOCKET = "zekscreen-%d" % os.getpid()
+SANITIZER = ("ERROR: AddressSanitizer", "runtime error:", "LeakSanitizer")
+UPDATE = False
+
+
+def tmux(*args, check=True):
+    r = subprocess.run(["tmux", "-L", SOCKET, "-f", "/dev/null"] + list(args),
+                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if check and r.returncode != 0:
+        raise RuntimeError("tmux %s: %s" % (" ".join(args), r.stderr.strip()))
+    return r.stdout
+
+
+class Pane:
+    """One tmux session running `command` in `workdir`, sized `cols` by `rows`."""
+
+    def __init__(self, name, workdir, command, cols=80, rows=24):
+        self.name = name
+        self.workdir = workdir
+        tmux("new-session", "-d", "-s", name, "-x", str(cols), "-y", str(rows), "-c", workdir,
+             "sh", "-c", command)
+        tmux("set-option", "-t", name, "remain-on-exit", "on")
+
+    def keys(self, data):
+        """Types bytes (or text) into the pane, as a terminal would deliver them."""
+        if isinstance(data, str):
+            data = data.encode("latin-1")
+        for i in range(0, len(data), 200):
+            tmux("send-keys", "-t", self.name, "-H", *["%02x" % b for b in data[i:i + 200]])
+
+    def resize(self, cols, rows):
+        tmux("resize-window", "-t", self.name, "-x", str(cols), "-y", str(rows))
+
+    def screen(self):
+        """The pane's text, trailing blanks cut, and the cursor as a first line."""
+        text = tmux("capture-pane", "-p", "-t", self.name)
+        cursor = tmux("display-message", "-p", "-t", self.name, "#{cursor_x},#{cursor_y}").strip()
+        lines = [l.rstrip() for l in text.split("\n")]
+        while lines and lines[-1] == "":
+            lines.pop()
+        return "cursor %s\n%s\n" % (cursor, "\n".join(lines))
+
+    def waitfor(self, test, seconds=8):
+        """Polls the screen until test(screen) holds; returns the last screen and the result."""
+        end = time.time() + seconds
+        while True:
+            s = self.screen()
+            if test(s) or time.time() > end:
+                return s, test(s)
+            time.sleep(0.05)
+
+    def expect(self, name, failures):
+        """The screen must become the stored one called `name`."""
+        path = os.path.join(SCREENS, name + ".txt")
+        if UPDATE:
+            time.sleep(1.0)
+            s = self.screen()
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(s)
+            return
+        with open(path, encoding="utf-8") as f:
+            want = f.read()
+        got, ok = self.waitfor(lambda s: s == want)
+        if not ok:
+            failures.append("screen %s differs:\n--- expected\n%s--- got\n%s" % (name, want, got))
+
+    def dead(self, seconds=10):
+        end = time.time() + seconds
+        while time.time() < end:
+            if tmux("display-message", "-p", "-t", self.name, "#{pane_dead}").strip() == "1":
+                return True
+            time.sleep(0.05)
+        return False
+
+
+def wrapper(program, args, env="", errors="2> stderr"):
+    """A shell line that records the terminal settings around the run, its pid and its status.
+    The shell ignores the terminal's interrupt and quit keys: random keys may reach the terminal
+    while zek has given it back (a shell command, or after the end)."""
+    return ("trap '' INT QUIT; stty -g > before; echo $$ > pid; code=0; "
+            "env %s TERM=screen LANG=C.UTF-8 LC_ALL= %s %s %s || code=$?; "
+            "echo $code > status; stty -g > after" % (env, program, " ".join(args), errors))
+
+
+def children(pid):
+    """The processes whose parent is `pid`."""
+    found = []
+    for entry in os.listdir("/proc"):
+        stat = readfile("/proc", entry + "/stat") if entry.isdigit() else None
+        fields = stat[stat.rfind(")") + 2:].split() if stat else []
+        if len(fields) > 1 and fields[1] == str(pid):
+            found.append(int(entry))
+    return found
+
+
+def zekpids(workdir):
+    """zek's pid: the child of the wrapper shell, which wrote its own pid to the file "pid"."""
+    return children((readfile(workdir, "pid") or "").strip())
+
+
+def readfile(workdir, name, mode="r"):
+    try:
+        with open(os.path.join(workdir, name), mode) as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def aftercheck(pane, what, failures, status="0"):
+    """zek ended with `status`, gave the terminal back as it found it and reported no fault."""
+    if not pane.dead():
+        failures.append("%s: zek did not end; the screen:\n%s" % (what, pane.screen()))
+        return
+    got = (readfile(pane.workdir, "status") or "").strip()
+    if got != status:
+        failures.append("%s: exit status %s" % (what, got or "missing"))
+    before, after = readfile(pane.workdir, "before"), readfile(pane.workdir, "after")
+    if not before or before != after:
+        failures.append("%s: terminal settings not restored:\n  before %s  after  %s" % (what, before, after))
+    if " core " in pane.screen():
+        failures.append("%s: the editor's screen stayed:\n%s" % (what, pane.screen()))
+    err = readfile(pane.workdir, "stderr") or ""
+    if any(s in err for s in SANITIZER):
+        failures.append("%s: sanitizer report:\n%s" % (what, err[-3000:]))
+
+
+CR, CMD, ESC = "\r", "\x03", "\x1b"
+DOWN, RIGHT, INSERT = ESC + "[B", ESC + "[C", "\x17"
+
+
+def session(zek, failures):
+    work = tempfile.mkdtemp(prefix="zekscreen-")
+    try:
+        with open(os.path.join(work, "notes.txt"), "wb") as f:
+            f.write(b"Dear diary,\nthe caf\xe9 was closed today.\nTomorrow then.\n")
+        with open(os.path.join(work, "card.tpl"), "wb") as f:
+            f.write(b"Name: #1/20/c\n\nCity: #2/15/c\n")
+        with open(os.path.join(work, "driver.sh"), "w") as f:
+            f.write("#!/bin/sh\nprintf 'CO3\\r'\nsleep 0.2\necho driver complains >&2\nexec sleep 60\n")
+        os.chmod(os.path.join(work, "driver.sh"), 0o755)
+        zeks = os.path.join(os.path.dirname(os.path.abspath(zek)), "zeks")
+        if not os.path.exists(zeks):
+            zeks = os.path.join(work, "zeks")
+            os.symlink(os.path.abspath(zek), zeks)
+        # standard error stays on the terminal, where a driver's error output could spoil the screen
+        pane = Pane("session", work, wrapper(zeks, ["notes.txt"], errors=""))
+        pane.expect("01-fetched", failures)
+        # leave the command line, move to "caf\xe9" and overtype, then insert
+        pane.keys(CR + DOWN + RIGHT * 4 + "CAF" + INSERT + "e'")
+        pane.expect("02-typed", failures)
+        pane.keys(CMD + "FEmissing.txt" + CR)
+        pane.expect("03-refused", failures)
+        pane.keys(CR)
+        pane.expect("04-acknowledged", failures)
+        # corefile 2 in the record template view: the template's labels, two fields typed
+        pane.keys(CMD + "CO2" + CR + "TE0|card.tpl" + CR + "OB2" + CR + CR + "Ann" + CR + "Paris")
+        pane.expect("05-record", failures)
+        # a shell command's output is shown off the screen; RETURN brings the screen back
+        pane.keys(CMD + "CO1" + CR + "SHecho shell says hi" + CR)
+        pane.expect("06-shell", failures)
+        pane.keys(CR)
+        pane.expect("07-back", failures)
+        # EMIT of corefile 1 to standard output, shown the same way
+        pane.keys("EM1" + CR)
+        pane.expect("08-emitted", failures)
+        pane.keys(CR)
+        pane.expect("07-back", failures)
+        # suspended by the terminal's suspend key, continued by SIGCONT
+        pane.keys("\x01")
+        shown, ok = pane.waitfor(lambda s: "core 1" not in s)
+        if not ok:
+            failures.append("suspend: the screen was not left:\n" + shown)
+        for p in zekpids(work):
+            os.kill(p, 18)  # SIGCONT
+        pane.expect("07-back", failures)
+        # a driver program: its keys switch to corefile 3, its error output never reaches the screen
+        pane.keys("RU./driver.sh" + CR)
+        time.sleep(0.6)  # past the driver's error output
+        pane.expect("09-driven", failures)
+        for p in zekpids(work):
+            for driver in children(p):
+                os.kill(driver, 9)  # its end gives the keys back to the keyboard
+        pane.keys("CO1" + CR)
+        pane.expect("07-back", failures)
+        pane.resize(100, 30)
+        pane.expect("10-resized", failures)
+        pane.keys("OVnotes.txt" + CR + "BY" + CR)
+        pane.expect("11-not-saved", failures)
+        pane.keys(CR)
+        aftercheck(pane, "session", failures)
+        saved = readfile(work, "notes.txt", "rb")
+        if saved != b"Dear diary,\nthe CAFe'\xe9 was closed today.\nTomorrow then.\n":
+            failures.append("session: notes.txt holds %r" % saved)
+    finally:
+        tmux("kill-session", "-t", "session", check=False)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+# Keys for the random run: editing keys, printable and Latin-1 text, control bytes (all but the
+# suspend key ^A and the two command keys, which come only with the commands below).
+EDITKEYS = [CR, "\b", "\x7f", ESC + "[A", DOWN, RIGHT, ESC + "[D", INSERT, "\t", "\x11", "\x10", "\x0c",
+            ESC + "[s", ESC + "[j", ESC + "[d", "\x15", ESC + "[g", ESC + "\x04", "\x05", "\x04", ESC + "[W"]
+COMMANDS = ["OB2", "OB1", "OB0", "OB5", "CO3", "CO1", "FEnotes.txt", "FEmissing.txt", "FI0|e", "WI20|60",
+            "WI5|3", "GE", "EV1+2*3", "EV1/0", "MA5|30", "WS10", "WS80", "CL", "BE", "EN", "ID", "AS2", "PO3"]
+
+
+def randomkeys(zek, seed, failures, seconds=6.0):
+    rng = random.Random(seed)
+    work = tempfile.mkdtemp(prefix="zekrandom-")
+    try:
+        with open(os.path.join(work, "notes.txt"), "wb") as f:
+            f.write(b"one two three\n\xe9t\xe9 " * 20 + b"\n")
+        # Random keys on the command line can make any command, SHELL too: no search path.
+        pane = Pane("random", work, wrapper(os.path.abspath(zek), ["notes.txt"],
+                                            "ZEK_SCREEN=1 PATH=/nonexistent HOME=" + work))
+        end = time.time() + seconds
+        while time.time() < end:
+            r = rng.random()
+            if r < 0.1:
+                pane.keys(CMD + rng.choice(COMMANDS) + CR + CR)
+            elif r < 0.15:
+                pane.resize(rng.randint(20, 140), rng.randint(6, 50))
+            elif r < 0.55:
+                pane.keys("".join(rng.choice(EDITKEYS) for _ in range(rng.randint(1, 8))))
+            else:
+                data = bytes(b for b in rng.randbytes(rng.randint(1, 12)) if b not in (1, 3, 0x1f))
+                pane.keys(data)
+            time.sleep(0.01)
+        # An interrupt opens the command line whatever a half-typed key sequence is waiting for.
+        # The interrupt's command key is taken by a waiting message, if there is one, which the
+        # first RETURN then answers; ^C opens the command line again. A shell started by random
+        # keys ends at ^D.
+        pids = zekpids(work)
+        for _ in range(6):
+            for p in pids:
+                try:
+                    os.kill(p, 2)  # SIGINT
+                except ProcessLookupError:
+                    pass
+            time.sleep(0.2)
+            pane.keys(CR + CMD + "BY" + CR + CR * 30 + "\x04")
+            if pane.dead(2):
+                break
+        aftercheck(pane, "random (seed %d)" % seed, failures)
+    finally:
+        tmux("kill-session", "-t", "random", check=False)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def fatalsignals(zek, failures):
+    """A signal that ends zek still gives the terminal back."""
+    for name, number in (("TERM", 15), ("ABRT", 6)):
+        work = tempfile.mkdtemp(prefix="zekfatal-")
+        try:
+            pane = Pane("fatal", work, wrapper(os.path.abspath(zek), ["notes.txt"], "ZEK_SCREEN=1"))
+            pane.keys(CR + "typed")
+            pane.waitfor(lambda s: "typed" in s)
+            for p in zekpids(work):
+                os.kill(p, number)
+            aftercheck(pane, "SIG" + name, failures, str(128 + number))
+        finally:
+            tmux("kill-session", "-t", "fatal", check=False)
+            shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    global UPDATE
+    args = [a for a in sys.argv[1:] if a != "--update"]
+    UPDATE = len(args) != len(sys.argv) - 1
+    if not args:
+        print(__doc__)
+        return 2
+    zek = args[0]
+    seed = int(args[1]) if len(args) > 1 else int(time.time())
+    if shutil.which("tmux") is None:
+        print("screen: skipped: tmux is not installed")
+        return SKIP
+    try:
+        tmux("new-session", "-d", "-s", "probe", "-x", "80", "-y", "24", "sleep 5")
+        tmux("kill-session", "-t", "probe")
+    except RuntimeError as e:
+        print("screen: skipped: tmux cannot run here: %s" % e)
+        return SKIP
+    parts = [("session", lambda f: session(zek, f))]
+    if not UPDATE:
+        parts += [("random keys, seed %d" % seed, lambda f: randomkeys(zek, seed, f)),
+                  ("fatal signals", lambda f: fatalsignals(zek, f))]
+    passed = failed = 0
+    try:
+        for name, run in parts:
+            failures = []
+            run(failures)
+            for f in failures:
+                print("FAIL %s: %s" % (name, f))
+            passed, failed = (passed + 1, failed) if not failures else (passed, failed + 1)
+    finally:
+        tmux("kill-server", check=False)
+    print("screen: %d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
