@@ -42,13 +42,6 @@ class Generation : public ::testing::Test {
     ScratchDir scratch;
 };
 
-void syntax(const std::string& text) {
-    writefile("s.syn", text);
-    snprintf(curfile, sizeof curfile, "s.syn");
-    qreadsyn();
-    report();
-}
-
 std::string run(unsigned long s = 0) {
     if (s != 0) seed = static_cast<uint32_t>(s);
     interpret();
@@ -58,9 +51,9 @@ std::string run(unsigned long s = 0) {
 }  // namespace
 
 TEST_F(Generation, SubjectAndVerbAgreeThroughVariables) {
-    syntax("ROOT = CHOOSE n : number ; NP [ n ] VP [ n ] %\n"
-           "NP = INHERIT n : number ; DET N [ noun, n ] %\n"
-           "VP = INHERIT n : number ; V [ verb, n ] %\n");
+    loadsyntax("ROOT = CHOOSE n : number ; NP [ n ] VP [ n ] %\n"
+               "NP = INHERIT n : number ; DET N [ noun, n ] %\n"
+               "VP = INHERIT n : number ; V [ verb, n ] %\n");
     EXPECT_EQ(synstat, 1);
     std::map<std::string, int> seen;
     for (int i = 0; i < 200; i++) {
@@ -80,7 +73,7 @@ TEST_F(Generation, SubjectAndVerbAgreeThroughVariables) {
 }
 
 TEST_F(Generation, ChoicesAreEquallyLikelyAndNestedOnesStayInside) {
-    syntax("ROOT = ( X | ( Y | Z ) W | ) N %\n");
+    loadsyntax("ROOT = ( X | ( Y | Z ) W | ) N %\n");
     std::map<std::string, int> leaves;
     for (int i = 0; i < 3000; i++) {
         interpret();
@@ -95,8 +88,8 @@ TEST_F(Generation, ChoicesAreEquallyLikelyAndNestedOnesStayInside) {
 }
 
 TEST_F(Generation, PreselectionIsSharedAndSelected) {
-    syntax("PRESELECT = subj : N [ noun ] ; obj %\n"
-           "ROOT = SELECT s : number _pre_ subj ; DET N / _pre_ subj V [ verb, s ] %\n");
+    loadsyntax("PRESELECT = subj : N [ noun ] ; obj %\n"
+               "ROOT = SELECT s : number _pre_ subj ; DET N / _pre_ subj V [ verb, s ] %\n");
     for (int i = 0; i < 20; i++) {
         std::string s = run();
         bool plural = s.find("dogs") != std::string::npos || s.find("cats") != std::string::npos;
@@ -108,7 +101,7 @@ TEST_F(Generation, PreselectionIsSharedAndSelected) {
     EXPECT_EQ(r[r.size() - 3], "obj");
     EXPECT_EQ(r[r.size() - 2], "subj");
     EXPECT_EQ(r.back().substr(0, 5), "    \"");
-    syntax("ROOT = N / _pre_ obj %\n");
+    loadsyntax("ROOT = N / _pre_ obj %\n");
     run();
     r = report();
     EXPECT_NE(std::find(r.begin(), r.end(), "ERROR   Preselection:  No preselection ruleobj "), r.end())
@@ -116,7 +109,7 @@ TEST_F(Generation, PreselectionIsSharedAndSelected) {
 }
 
 TEST_F(Generation, FurtherRootsAreLabelledAndCopyTheRootTree) {
-    syntax("ROOT = CHOOSE n : number ; N [ noun, n ] %\nQUESTION = X ROOT %\nANSWER = ROOT Y %\n");
+    loadsyntax("ROOT = CHOOSE n : number ; N [ noun, n ] %\nQUESTION = X ROOT %\nANSWER = ROOT Y %\n");
     interpret();
     Lines r = report();
     ASSERT_EQ(r.size(), 6u);
@@ -128,7 +121,7 @@ TEST_F(Generation, FurtherRootsAreLabelledAndCopyTheRootTree) {
 }
 
 TEST_F(Generation, EndlessGrammarsStopAtTheNodeLimit) {
-    syntax("ROOT = A %\nA = N A A %\n");
+    loadsyntax("ROOT = A %\nA = N A A %\n");
     interpret();
     Lines r = report();
     EXPECT_NE(std::find(r.begin(), r.end(), "ERROR   cf expansion terminated A "), r.end());
@@ -169,7 +162,7 @@ TEST_F(Generation, FlattenKeepsTheLeavesInOrder) {
 TEST_F(Generation, KeysAndCommandsOnTheSentences) {
     runkeys("\x1bg\r");
     EXPECT_EQ(takesequences().size() > 0, true);
-    syntax("ROOT = N %\nQUESTION = DET N V %\n");
+    loadsyntax("ROOT = N %\nQUESTION = DET N V %\n");
     snprintf(picstring, sizeof picstring, "le");
     rm_qfiles();
     setkeys("\r");
@@ -183,7 +176,7 @@ TEST_F(Generation, KeysAndCommandsOnTheSentences) {
     }
     EXPECT_EQ(shown, (Lines{"There is no lexicon", "No generated sentence"}));
     loadgrammar(ATTRIBUTES, "N V DET", LEXICON);
-    syntax("ROOT = N %\nQUESTION = DET N V %\n");
+    loadsyntax("ROOT = N %\nQUESTION = DET N V %\n");
     interpret();
     std::string question = genSentences[1];
     // The response equal to sentence 1 runs error function 1; any other runs function 0.

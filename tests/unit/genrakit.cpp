@@ -40,6 +40,12 @@ void loadgrammar(const std::string& attributes, const std::string& terminals, co
     report();
 }
 
+void loadsyntax(const std::string& text) {
+    writefile("s.syn", text);
+    run(zek::qreadsyn, "s.syn");
+    report();
+}
+
 void nextdraw(double u) {
     // seed x 3125 must give u x 2^32: multiply by the inverse of 3125 modulo 2^32.
     uint32_t inverse = 1;

@@ -18,6 +18,9 @@ std::vector<std::string> report();
 // and empties the report.
 void loadgrammar(const std::string& attributes, const std::string& terminals, const std::string& lexicon);
 
+// Loads `text` as the syntax file (written first) and empties the report.
+void loadsyntax(const std::string& text);
+
 // Makes the next getrandom draw take the fraction `u` (0 <= u < 1) of its range.
 void nextdraw(double u);
 

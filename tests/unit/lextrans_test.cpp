@@ -308,10 +308,7 @@ TEST_F(LexTrans, InlineTransformationsDuringGeneration) {
               "_ilt_ | X | masc | 1 | _lsp_ \"zz\" | N _rhs_ !1 |\n");
     snprintf(curfile, sizeof curfile, "more.lex");
     addlex();
-    writefile("s.syn", "ROOT = X[sing] X[plur] %\n");
-    snprintf(curfile, sizeof curfile, "s.syn");
-    qreadsyn();
-    report();
+    loadsyntax("ROOT = X[sing] X[plur] %\n");
     seed = 12345;
     interpret();
     EXPECT_EQ(genSentences[0], "boys boys!");
@@ -319,10 +316,7 @@ TEST_F(LexTrans, InlineTransformationsDuringGeneration) {
     for (int i = 0; i < d_table_count; i++) EXPECT_EQ(dict_table[i].lspseq, nullptr);
     Lines r = report();
     EXPECT_FALSE(has(r, "ERROR")) << r.front();
-    writefile("s.syn", "ROOT = X[masc] %\n");
-    snprintf(curfile, sizeof curfile, "s.syn");
-    qreadsyn();
-    report();
+    loadsyntax("ROOT = X[masc] %\n");
     interpret();
     EXPECT_EQ(genSentences[0], "");
     r = report();

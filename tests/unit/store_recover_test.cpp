@@ -50,13 +50,6 @@ class StoreRecover : public ::testing::Test {
     ScratchDir scratch;
 };
 
-void syntax(const std::string& text) {
-    writefile("s.syn", text);
-    snprintf(curfile, sizeof curfile, "s.syn");
-    qreadsyn();
-    report();
-}
-
 // The lines a store writes into an emptied corefile 3.
 Lines stored(int style) {
     corenum = 3;
@@ -101,7 +94,7 @@ std::string children(t_treenode t) {
 }  // namespace
 
 TEST_F(StoreRecover, FullTreesWithPathsAndTheLexiconSection) {
-    syntax(FIXED);
+    loadsyntax(FIXED);
     seed = 5;
     interpret();
     Lines lines = stored(1);
@@ -127,7 +120,7 @@ TEST_F(StoreRecover, FullTreesWithPathsAndTheLexiconSection) {
 }
 
 TEST_F(StoreRecover, LeafListsAndIndentedTrees) {
-    syntax(FIXED);
+    loadsyntax(FIXED);
     seed = 5;
     interpret();
     Lines leaves = stored(0);
@@ -144,7 +137,7 @@ TEST_F(StoreRecover, LeafListsAndIndentedTrees) {
 }
 
 TEST_F(StoreRecover, EveryFormOfLexiconLine) {
-    syntax("ROOT = N [ noun ] Q DET [ number ] %\n");
+    loadsyntax("ROOT = N [ noun ] Q DET [ number ] %\n");
     interpret();
     t_dict_lookup& unused = dict_table[d_table_count++];
     unused.class_ = "V";
@@ -169,7 +162,7 @@ TEST_F(StoreRecover, EveryFormOfLexiconLine) {
 }
 
 TEST_F(StoreRecover, RoundTripGivesTheSameSentencesAndLookups) {
-    syntax(RANDOM);
+    loadsyntax(RANDOM);
     std::set<std::string> seen;
     for (int style : {1, 0}) {
         for (unsigned s = 1; s < 40; s += 2) {
@@ -194,7 +187,7 @@ TEST_F(StoreRecover, RoundTripGivesTheSameSentencesAndLookups) {
 }
 
 TEST_F(StoreRecover, FurtherRootsAndNoGrammarNeeded) {
-    syntax("ROOT = CHOOSE n : number ; N [ noun, n ] %\nQUESTION = DET [ det ] ROOT %\nANSWER = ROOT V [ verb ] %\n");
+    loadsyntax("ROOT = CHOOSE n : number ; N [ noun, n ] %\nQUESTION = DET [ det ] ROOT %\nANSWER = ROOT V [ verb ] %\n");
     seed = 7;
     interpret();
     Lines lines = stored(1);
@@ -320,7 +313,7 @@ TEST_F(StoreRecover, FixedBoundsWhenStoringAndRecovering) {
 }
 
 TEST_F(StoreRecover, FullTreesToTheDriver) {
-    syntax(FIXED);
+    loadsyntax(FIXED);
     interpret();
     char* text = nullptr;
     size_t size = 0;

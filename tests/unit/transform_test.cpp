@@ -32,10 +32,7 @@ class Transform : public ::testing::Test {
 
 void grammar(const std::string& lexicon, const std::string& syntax) {
     loadgrammar("cat ( noun, verb ) number ( sing, plur )", "N V A B X Y", lexicon);
-    writefile("s.syn", syntax);
-    snprintf(curfile, sizeof curfile, "s.syn");
-    qreadsyn();
-    report();
+    loadsyntax(syntax);
 }
 
 // Children named by the letters of `names`, with `attrs` on the child named N.
