@@ -32,15 +32,34 @@ struct linter {
 
     void warning(const q_place& where, const std::string& message) { reports.push_back({where, true, message}); }
 
+    // Names that fail a test, each warned of once, at its first place, with the count of the
+    // others ("NOUN ... (and 37 more times)").
+    struct onceeach {
+        std::vector<xref_name> first;
+        std::map<std::string, int> count;
+        void add(const xref_name& n) {
+            if (count[n.name]++ == 0) first.push_back(n);
+        }
+        void report(linter& l, const std::string& before, const std::string& after) {
+            for (const xref_name& n : first) {
+                int more = count[n.name] - 1;
+                l.warning(n.where, before + n.name + after +
+                                       (more > 0 ? " (and " + std::to_string(more) + (more == 1 ? " more time)" : " more times)") : ""));
+            }
+        }
+    };
+
     // Node names in rules, preselections and transformations: a number in a transformation
     // stands for what its guard matched.
     void undefinednodes() {
+        onceeach undefined;
         for (const xref_rule& r : x.rules) {
             for (const xref_name& n : r.nodes) {
                 if (digits(n.name) || getrule(n.name.c_str()) != nullptr || lookup_terminal(n.name.c_str()) >= 0) continue;
-                warning(n.where, n.name + " is neither a rule nor a terminal");
+                undefined.add(n);
             }
         }
+        undefined.report(*this, "", " is neither a rule nor a terminal");
     }
 
     // Rules that no expansion from a root can reach, judged on the rules in force (a later
@@ -103,12 +122,15 @@ struct linter {
     }
 
     void missingmorphology() {
+        onceeach rules, tables;
         for (const xref_name& r : x.morphrefs) {
-            if (m_ruleindex(r.name.c_str()) < 0) warning(r.where, "morph rule " + r.name + " is referred to but not defined");
+            if (m_ruleindex(r.name.c_str()) < 0) rules.add(r);
         }
         for (const xref_name& t : x.tablerefs) {
-            if (!istable(t.name)) warning(t.where, "table " + t.name + " is referred to but not defined");
+            if (!istable(t.name)) tables.add(t);
         }
+        rules.report(*this, "morph rule ", " is referred to but not defined");
+        tables.report(*this, "table ", " is referred to but not defined");
     }
 };
 

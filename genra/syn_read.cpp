@@ -584,6 +584,7 @@ void read_preselection(const std::string& name) {
 void read_syntax(const char* file) {
     add_built_in();
     add_barrier();
+    xref_syntax_begins();
     file_operation = "Syntax Input";
     file_position[0] = 0;
     q_stat = 0;

@@ -5,6 +5,16 @@ namespace zek {
 
 grammar_xref* q_xref = nullptr;
 
+void xref_syntax_begins() {
+    if (q_xref != nullptr) q_xref->syntaxfiles.push_back(q_xref->rules.size());
+}
+
+void xref_syntax_removed() {
+    if (q_xref == nullptr || q_xref->syntaxfiles.empty()) return;
+    q_xref->rules.resize(q_xref->syntaxfiles.back());
+    q_xref->syntaxfiles.pop_back();
+}
+
 void xref_expression_token(int tok) {
     static bool afterdollar = false;
     static xref_name lastname;  // an identifier not after "$": a table's name if "(" follows

@@ -28,6 +28,7 @@ struct grammar_xref {
     std::vector<xref_name> types, values;  // attribute types and values as declared
     std::vector<xref_name> terminals;      // terminals as declared
     std::vector<xref_rule> rules;          // in reading order: a later rule hides an earlier one
+    std::vector<size_t> syntaxfiles;       // where each syntax file still loaded begins in `rules`
     std::vector<xref_name> morphrules, tables;    // morphology rules and tables as declared
     std::vector<xref_name> morphrefs, tablerefs;  // "$NAME" and "NAME(" in morph expressions
     // Every identifier read, by the reading that met it (its file_operation).
@@ -36,6 +37,10 @@ struct grammar_xref {
 
 // Set while the readers are to gather; nullptr (the editor's case) gathers nothing.
 extern grammar_xref* q_xref;
+
+// A syntax reading begins / the newest one's rules are removed (they follow its barrier).
+void xref_syntax_begins();
+void xref_syntax_removed();
 
 // Notes a reference to a morphology rule or table in a morph expression: called with each
 // token of the expression before it is consumed (`tok` as q_peep gives it), and with -1
