@@ -53,6 +53,7 @@ int check_main(int argc, char** argv) {
     }
     int errors = print_reports(stdout, folder, reports);
     int warnings = static_cast<int>(reports.size()) - errors;
+    fflush(stdout);  // the diagnostics come before the count, also where both go to one pipe
     fprintf(stderr, "genra check: %s: %d error%s, %d warning%s\n", folder.c_str(), errors, errors == 1 ? "" : "s",
             warnings, warnings == 1 ? "" : "s");
     return errors > 0 ? EXIT_FOUND : 0;

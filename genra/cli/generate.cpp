@@ -140,6 +140,7 @@ int generate_main(int argc, char** argv) {
         for (const generated_sentence& s : sentences) line += (line.empty() ? "" : "\t") + s.sentence;
         printf("%s\n", line.c_str());
     }
+    fflush(stdout);  // the sentences come before what the runs met, also where both go to one pipe
     print_reports(stderr, folder, met);
     return clean ? 0 : EXIT_FOUND;
 }
