@@ -12,6 +12,7 @@
 #include "genra/attr_fns.h"
 #include "genra/input_base.h"
 #include "genra/lt_rule.h"
+#include "genra/misc.h"
 #include "genra/syn_cf.h"
 #include "genra/utilities.h"
 #include "genra/xref.h"
@@ -494,6 +495,8 @@ static void fieldreference() {
     int length = entry != nullptr && n > 0 ? fieldlength(field) : 0;
     if (length == 0) {
         q_printf(MSGCORE, "Bad field reference: field %d from lsp %d", n, m);
+        std::string word = entry != nullptr ? entryword(entry) : std::string();
+        q_notice(q_place(), true, ("Bad field reference: field " + std::to_string(n) + " of the entry of \"" + word + "\"").c_str());
         return;
     }
     int slot = mstackptr + 1;

@@ -50,17 +50,27 @@ bool parse_number(const char* text, unsigned long low, unsigned long high, unsig
     return true;
 }
 
+// A message may quote the grammar's text: control bytes are shown as "?", never sent to the
+// terminal.
+static std::string printable(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
+    }
+    return out;
+}
+
 int print_reports(FILE* out, const std::string& folder, const std::vector<q_report>& reports, bool warnings) {
     int errors = 0;
     for (const q_report& r : reports) {
         if (!r.warning) errors++;
         if (r.warning && !warnings) continue;
-        std::string file = r.where.file.empty() ? folder : grammar_path(folder, r.where.file);
+        std::string file = printable(r.where.file.empty() ? folder : grammar_path(folder, r.where.file));
+        const char* kind = r.warning ? "warning" : "error";
         if (r.where.line > 0) {
-            fprintf(out, "%s:%d:%d: %s: %s\n", file.c_str(), r.where.line, r.where.column, r.warning ? "warning" : "error",
-                    r.message.c_str());
+            fprintf(out, "%s:%d:%d: %s: %s\n", file.c_str(), r.where.line, r.where.column, kind, printable(r.message).c_str());
         } else {
-            fprintf(out, "%s: %s: %s\n", file.c_str(), r.warning ? "warning" : "error", r.message.c_str());
+            fprintf(out, "%s: %s: %s\n", file.c_str(), kind, printable(r.message).c_str());
         }
     }
     return errors;
