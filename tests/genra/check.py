@@ -6,7 +6,7 @@ Each case starts with "== TITLE", edits a copy of a grammar folder (examples/gra
 check must print, file names relative to the folder. Edits:
   edit FILE:LINE OLD => NEW    replaces the text OLD, which line LINE must hold, by NEW
   write FILE / append FILE     the lines up to "end" become the file / are added to it
-                               (<xHH> in them stands for the byte HH)
+(in NEW and in those lines <xHH> stands for the byte HH)
   remove FILE / fifo FILE      the file is removed / becomes a named pipe
 Usage: check.py BUILD/genra
 """
@@ -57,6 +57,11 @@ def parse(path):
     return cases
 
 
+def bytesof(text):
+    """<xHH> in a case stands for the byte HH."""
+    return re.sub(r"<x([0-9A-Fa-f]{2})>", lambda m: chr(int(m.group(1), 16)), text)
+
+
 def prepare(case, folder):
     shutil.copytree(os.path.join(ROOT, case["base"]), folder)
     for verb, name, at, what in case["steps"]:
@@ -70,12 +75,11 @@ def prepare(case, folder):
             old, new = what
             if old not in lines[at - 1]:
                 return "%s:%d does not hold %r" % (name, at, old)
-            lines[at - 1] = lines[at - 1].replace(old, new, 1)
+            lines[at - 1] = lines[at - 1].replace(old, bytesof(new), 1)
             open(path, "w", encoding="latin-1").write("\n".join(lines))
         else:
             with open(path, "w" if verb == "write" else "a", encoding="latin-1") as f:
-                text = "".join(l + "\n" for l in what)
-                f.write(re.sub(r"<x([0-9A-Fa-f]{2})>", lambda m: chr(int(m.group(1), 16)), text))
+                f.write(bytesof("".join(l + "\n" for l in what)))
     return None
 
 
