@@ -6,8 +6,8 @@ Each case starts with "== TITLE", edits a copy of a grammar folder (examples/gra
 check must print, file names relative to the folder. Edits:
   edit FILE:LINE OLD => NEW    replaces the text OLD, which line LINE must hold, by NEW
   write FILE / append FILE     the lines up to "end" become the file / are added to it
-(in NEW and in those lines <xHH> stands for the byte HH)
   remove FILE / fifo FILE      the file is removed / becomes a named pipe
+In NEW and in the written lines, <xHH> stands for the byte HH.
 Usage: check.py BUILD/genra
 """
 import os
