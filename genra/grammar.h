@@ -94,7 +94,8 @@ struct generated_sentence {
 // One generation run through the generate key's operation (check cannot_generate first). Its
 // sentences: ROOT's alone, or those of QUESTION, ANSWER and R_3 to R_20 in order when the
 // grammar has them. Corefile 7 is emptied before the run, so that any number of runs fits in
-// the store.
+// the store; with q_reports set, the problems the run meets (a leaf without a word, ...) are
+// collected there. The random seed goes on from run to run (reseed sets it).
 std::vector<generated_sentence> generate_once();
 
 }  // namespace zek
