@@ -174,7 +174,7 @@ void q_notice(const q_place& where, bool warning, const char* msga, const char* 
     if (strncasecmp(text.c_str(), "warning", 7) == 0) {
         warning = true;
         size_t n = 7;
-        while (n < text.size() && (text[n] == ':' || text[n] == ' ')) n++;
+        while (n < text.size() && (text[n] == ':' || text[n] == ' ' || text[n] == '-')) n++;
         text.erase(0, n);
     }
     q_reports->push_back({where, warning, text});
