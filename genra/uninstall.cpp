@@ -20,6 +20,7 @@
 #include "genra/lex_scan.h"
 #include "genra/lt_input.h"
 #include "genra/lt_mem.h"
+#include "genra/lt_rule.h"
 #include "genra/misc.h"
 #include "genra/morphology.h"
 #include "genra/print_procs.h"
@@ -174,11 +175,68 @@ void initgenra() {
     resetgenra();
 }
 
+template <typename T>
+static long listlength(const T* list) {
+    long n = 0;
+    for (; list != nullptr; list = list->next) n++;
+    return n;
+}
+
+// How much of a kind is loaded, in the kind's own unit; nullptr for a kind without a count.
+static const char* kindsize(int row, long& size) {
+    switch (row) {
+        case 1: size = total_types - 1; return "attributes";
+        case 2:
+        case 3: size = listlength(syntax_stack) + listlength(trans_stack); return "rules";
+        case 4: size = numrules + 1; return "rules";
+        case 5: size = listlength(tablelist); return "tables";
+        case 6: size = terminal_count; return "terminals";
+        case 7: size = numentries; return "entries";
+        case 8: size = listlength(phontablelist); return "tables";
+        case 10: size = static_cast<long>(taglist.size()); return "tags";
+        case 11: size = listlength(sem_trans_list); return "transformations";
+        case 12:
+            size = 0;
+            for (const LTRULE* r : ltruleheader) size += r != nullptr ? 1 : 0;
+            return "rules";
+        default: size = 0; return nullptr;
+    }
+}
+
+// Reads the file named by curfile as the kind of `row` and, in screen mode, confirms what it
+// brought: "english.lex: 212 entries, 0 errors". A lexicon counts its own entries and errors
+// (it stops writing error lines after a number of them).
+template <typename Reader>
+static void readcounted(int row, Reader reader) {
+    long before = 0;
+    kindsize(row, before);
+    long errors = q_errcount;
+    reader(curfile);
+    long after = 0;
+    const char* unit = kindsize(row, after);
+    errors = q_errcount - errors;
+    if (row == 7) {
+        before = 0;
+        errors = numerrors;
+    }
+    const char* base = strrchr(curfile, '/');
+    base = base != nullptr ? base + 1 : curfile;
+    char text[NAMELEN + 80];
+    if (unit != nullptr) {
+        snprintf(text, sizeof text, "%s: %ld %s, %ld error%s%s", base, after - before, unit, errors,
+                 errors == 1 ? "" : "s", errors > 0 ? " (corefile 7)" : "");
+    } else {
+        snprintf(text, sizeof text, "%s: read, %ld error%s%s", base, errors, errors == 1 ? "" : "s",
+                 errors > 0 ? " (corefile 7)" : "");
+    }
+    confirm(text);
+}
+
 // Loads the file named by curfile as the kind of `row`: the kinds that depend on it go first.
 template <typename Reader>
 static void load(int row, Reader reader) {
     uninstall_n(row);
-    reader(curfile);
+    readcounted(row, reader);
     putgenrafile(curfile, qfile_table[row].putvlett);
     installed |= 1 << (row - 1);
 }
@@ -199,7 +257,7 @@ void qreadlex() {
 
 void addlex() {
     if (installed & QF_LE) {
-        readdict(curfile);
+        readcounted(7, readdict);
         return;
     }
     diserr("Lexicon not present; defaulting to LExicon");
@@ -227,7 +285,7 @@ void qreadtag() { load(10, tag_readtables); }
 // SMTRANSF records no file name.
 void qreadsem() {
     uninstall_n(11);
-    read_sem_trans(curfile);
+    readcounted(11, read_sem_trans);
     installed |= QF_SM;
 }
 void qreadtrans() { load(12, readlextrans); }
@@ -301,6 +359,21 @@ void qtalk() {
     todriverflush();
 }
 
+// Screen mode: the sentences of the run just made, on the message row ("Question: ...
+// Answer: ..." for a grammar with those roots).
+static void confirmsentences() {
+    std::string text;
+    for (int i = 1; i < NUMROOTS; i++) {
+        if (getrule(tree_roots[i].name) == nullptr) continue;
+        std::string label = tree_roots[i].message;
+        while (!label.empty() && label.back() == ' ') label.pop_back();
+        if (!text.empty()) text += "   ";
+        text += label + ": " + genSentences[i];
+    }
+    if (text.empty()) text = genSentences[0];
+    confirm(text.c_str());
+}
+
 void generate() {
     if (!(installed & QF_LE)) {
         diserr("There is no lexicon");
@@ -312,6 +385,7 @@ void generate() {
     }
     interpret();
     redisplay = 1;
+    confirmsentences();
 }
 
 void qglobpre() {
