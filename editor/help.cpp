@@ -181,7 +181,8 @@ std::string paramname(char kind, char qualifier) {
 }
 
 std::string parameters(const CMDSPEC& c) {
-    // Field j - 1 of the default string is the default of parameter j.
+    // Field j - 1 of the default string is the default of parameter j (the first parameter
+    // has none: its field is a placeholder).
     std::vector<std::string> defaults;
     std::string field;
     for (const char* p = c.defstr; *p != 0; p++) {
@@ -198,16 +199,16 @@ std::string parameters(const CMDSPEC& c) {
         if (p[0] == 'e') return "(RETURN)";
         if (!out.empty()) out += " | ";
         out += paramname(p[0], p[1]);
-        if (j >= 1 && static_cast<size_t>(j) <= defaults.size() && !defaults[static_cast<size_t>(j - 1)].empty()) {
-            out += " (" + defaults[static_cast<size_t>(j - 1)] + ")";
+        if (j >= 1 && static_cast<size_t>(j) < defaults.size() && !defaults[static_cast<size_t>(j)].empty()) {
+            out += " (" + defaults[static_cast<size_t>(j)] + ")";
         }
     }
     return out;
 }
 
-void heading(std::vector<std::string>& out, const std::string& text) {
+void heading(std::vector<std::string>& out, const std::string& text, int width) {
     if (!out.empty()) out.push_back("");
-    out.push_back(text);
+    for (const std::string& l : wrap(text, width)) out.push_back(l);
 }
 
 }  // namespace
@@ -224,26 +225,26 @@ std::vector<std::string> helplines(int width) {
         entry(out, left, ophelp(op), width, keywidth);
         keys.erase(found);
     };
-    heading(out, "KEYS   (ESC x: ESC, then x;  ESC [ x: also ESC ESC x;  Ctrl-x: x with Ctrl held)");
+    heading(out, "KEYS   (ESC x: ESC, then x;  ESC [ x: also ESC ESC x;  Ctrl-x: x with Ctrl held)", width);
     listop(OP_HELP);
     for (int op = 1; op < NUMOPS; op++) {
         if (op != OP_HELP && (op < OP_PREFIX1 || op > OP_NUMCODE) && (op < OP_RESUME || op > OP_ACK)) listop(op);
     }
-    heading(out, "FUNCTION KEYS   (FUNCTION n|string sets string n)");
+    heading(out, "FUNCTION KEYS   (FUNCTION n|string sets string n)", width);
     for (int op = OP_FNKEY0; op <= OP_FNKEY0 + 9; op++) listop(op);
-    heading(out, "DRIVER PROGRAMS AND SCRIPTS");
+    heading(out, "DRIVER PROGRAMS AND SCRIPTS", width);
     for (int op = OP_RESUME; op <= OP_ACK; op++) listop(op);
     for (int op = OP_MATCHTEST; op <= OP_ENDIF; op++) listop(op);
-    heading(out, "PREFIXES");
+    heading(out, "PREFIXES", width);
     for (int op = OP_PREFIX1; op <= OP_NUMCODE; op++) listop(op);
     std::vector<int> left;  // numbers that no section names (a KEY to a number beyond the table)
     for (const auto& k : keys) left.push_back(k.first);
     for (int op : left) listop(op);
 
-    heading(out, "KEYS OF THE TERMINAL   (screen mode; any other rings the bell)");
+    heading(out, "KEYS OF THE TERMINAL   (screen mode; any other rings the bell)", width);
     for (const termkeybinding& b : termkeybindings()) entry(out, termkeyname(b.key), ophelp(b.op), width, keywidth);
 
-    heading(out, "COMMANDS   (Ctrl-C; type the first two letters, the parameters separated by |, RETURN)");
+    heading(out, "COMMANDS   (Ctrl-C; type the first two letters, the parameters separated by |, RETURN)", width);
     for (int i = 0; i < NUMCOMMANDS && std::string(commands[i].name) != "**"; i++) {
         const CMDSPEC& c = commands[i];
         std::string right = parameters(c);
