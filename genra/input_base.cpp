@@ -163,10 +163,7 @@ void warn(int c, int st) {
     q_printf(MSGCORE, "%s warning: %s %s", file_operation, name, states[st < 0 || st > 2 ? 0 : st]);
 }
 
-long q_errcount = 0;
-
 void q_err(const char* msga, const char* msgb, const char* msgc) {
-    q_errcount++;
     q_printf(MSGCORE, "ERROR %s %s %s %s %s", file_operation, file_position, msga, msgb, msgc);
 }
 

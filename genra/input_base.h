@@ -83,7 +83,6 @@ void macrofree();
 
 void warn(int c, int st);
 void q_err(const char* msga, const char* msgb, const char* msgc);
-extern long q_errcount;  // error lines written by q_err since start-up
 
 // The TSTINPUT command: the token stream of the file named by curfile into corefile 7.
 void testinput();

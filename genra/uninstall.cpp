@@ -182,25 +182,44 @@ static long listlength(const T* list) {
     return n;
 }
 
-// How much of a kind is loaded, in the kind's own unit; nullptr for a kind without a count.
+// How much of a kind is loaded, and its unit (singular); nullptr for a kind without a count.
 static const char* kindsize(int row, long& size) {
     switch (row) {
-        case 1: size = total_types - 1; return "attributes";
+        case 1: size = total_types - 1; return "attribute";
         case 2:
-        case 3: size = listlength(syntax_stack) + listlength(trans_stack); return "rules";
-        case 4: size = numrules + 1; return "rules";
-        case 5: size = listlength(tablelist); return "tables";
-        case 6: size = terminal_count; return "terminals";
-        case 7: size = numentries; return "entries";
-        case 8: size = listlength(phontablelist); return "tables";
-        case 10: size = static_cast<long>(taglist.size()); return "tags";
-        case 11: size = listlength(sem_trans_list); return "transformations";
+        case 3:
+            // the files' rules and transformations, not the barriers between files nor the
+            // built-in transformations
+            size = 0;
+            for (const syn_rule* r = syntax_stack; r != nullptr; r = r->next) size += r->name != BARRIER ? 1 : 0;
+            for (const transformation* t = trans_stack; t != nullptr; t = t->next) {
+                size += t->name != BARRIER && t->functionPtr == nullptr ? 1 : 0;
+            }
+            return "rule";
+        case 4: size = numrules + 1; return "rule";
+        case 5: size = listlength(tablelist); return "table";
+        case 6: size = terminal_count; return "terminal";
+        case 7: size = numentries; return "entry";
+        case 8: size = listlength(phontablelist); return "table";
+        case 10: size = static_cast<long>(taglist.size()); return "tag";
+        case 11: size = listlength(sem_trans_list); return "transformation";
         case 12:
             size = 0;
             for (const LTRULE* r : ltruleheader) size += r != nullptr ? 1 : 0;
-            return "rules";
+            return "rule";
         default: size = 0; return nullptr;
     }
+}
+
+// The error lines ("ERROR ...") among the last `count` lines of corefile 7.
+static long errorlines(int count) {
+    const COREFILE& c = core[MSGCORE];
+    long n = 0;
+    const LINE* l = c.header->up;
+    for (int i = 0; i < count && l != c.header; i++, l = l->up) {
+        if (l->object != OBJ_EMPTY && l->length >= 5 && memcmp(textbase + l->index, "ERROR", 5) == 0) n++;
+    }
+    return n;
 }
 
 // Reads the file named by curfile as the kind of `row` and, in screen mode, confirms what it
@@ -210,11 +229,11 @@ template <typename Reader>
 static void readcounted(int row, Reader reader) {
     long before = 0;
     kindsize(row, before);
-    long errors = q_errcount;
+    int lines = core[MSGCORE].lncount;
     reader(curfile);
     long after = 0;
     const char* unit = kindsize(row, after);
-    errors = q_errcount - errors;
+    long errors = errorlines(core[MSGCORE].lncount - lines);
     if (row == 7) {
         before = 0;
         errors = numerrors;
@@ -223,7 +242,10 @@ static void readcounted(int row, Reader reader) {
     base = base != nullptr ? base + 1 : curfile;
     char text[NAMELEN + 80];
     if (unit != nullptr) {
-        snprintf(text, sizeof text, "%s: %ld %s, %ld error%s%s", base, after - before, unit, errors,
+        long n = after - before;
+        std::string noun = unit;
+        if (n != 1) noun = noun == "entry" ? "entries" : noun + "s";
+        snprintf(text, sizeof text, "%s: %ld %s, %ld error%s%s", base, n, noun.c_str(), errors,
                  errors == 1 ? "" : "s", errors > 0 ? " (corefile 7)" : "");
     } else {
         snprintf(text, sizeof text, "%s: read, %ld error%s%s", base, errors, errors == 1 ? "" : "s",

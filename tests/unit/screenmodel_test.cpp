@@ -12,6 +12,9 @@
 #include "editor/scrout.h"
 #include "editor/screen.h"
 #include "editor/terminal_xq.h"
+#include "genra/syn_globals.h"
+#include "genra/uninstall.h"
+#include "tests/unit/genrakit.h"
 #include "tests/unit/harness.h"
 
 using namespace zek;
@@ -219,4 +222,24 @@ TEST(ScreenModel, WorkIsConfirmedInScreenModeOnly) {
     EXPECT_EQ(highlights[1], std::vector<std::string>{"3"});
     EXPECT_TRUE(notes[0].empty() && highlights[0].empty());
     EXPECT_EQ(others[0], others[1]);
+}
+
+// Loading description files says what each brought, with its errors; ESC g shows the sentence.
+TEST(ScreenModel, LoadsAndGenerationAreConfirmed) {
+    zektest::ScratchDir dir;
+    zektest::fresh();
+    screenmode = 1;
+    zektest::loadgrammar("number ( sing, plur ) case ( nom acc", "N V",
+                         "\"dog\"|N|sing|1|\n\"runs\"|V|sing|1|\n\"cat\"|Q|sing|1|\n");
+    zektest::loadsyntax("ROOT = N V %\n");
+    generate();
+    screenmode = 0;
+    std::vector<std::string> notes;
+    for (const std::string& q : zektest::takesequences()) {
+        if (q.rfind("$mk", 0) == 0) notes.push_back(q.substr(3));
+    }
+    EXPECT_EQ(notes, (std::vector<std::string>{"g.att: 2 attributes, 2 errors (corefile 7)", "g.tmn: 2 terminals, 0 errors",
+                                               "g.lex: 2 entries, 1 error (corefile 7)", "s.syn: 1 rule, 0 errors",
+                                               genSentences[0]}));
+    EXPECT_FALSE(genSentences[0].empty());
 }
