@@ -68,7 +68,7 @@ std::map<int, std::vector<std::string>> keysbyop() {
     std::map<int, std::vector<std::string>> keys;
     std::map<int, std::vector<int>> printable;
     std::map<int, std::vector<int>> numeric;
-    for (int i = 0; i < PLANENUM + MAXKEYCODE + 1; i++) {
+    for (int i = 0; i < KEYTABLESIZE; i++) {
         int op = intran[i];
         if (op == 0) continue;
         if (i >= PLANENUM) {
@@ -248,9 +248,9 @@ std::vector<std::string> helplines(int width) {
     for (int i = 0; i < NUMCOMMANDS && std::string(commands[i].name) != "**"; i++) {
         const CMDSPEC& c = commands[i];
         std::string right = parameters(c);
-        entry(out, c.name, right, width, 17, "\x01");
-        if (c.help != nullptr) entry(out, "", c.help, width, 17, "\x01");
-        if (c.prompt[0] != 0) entry(out, "", std::string("asks: ") + c.prompt, width, 17, "\x01");
+        entry(out, c.name, right, width, 17);
+        if (c.help != nullptr) entry(out, "", c.help, width, 17);
+        if (c.prompt[0] != 0) entry(out, "", std::string("asks: ") + c.prompt, width, 17);
     }
     return out;
 }

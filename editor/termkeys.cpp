@@ -3,6 +3,7 @@
 #include "editor/termkeys.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "editor/scrin.h"
 
