@@ -51,9 +51,9 @@ class Pane:
     def __init__(self, name, workdir, command, cols=80, rows=24):
         self.name = name
         self.workdir = workdir
+        # one tmux command, so that a run that ends at once still leaves its pane to be read
         tmux("new-session", "-d", "-s", name, "-x", str(cols), "-y", str(rows), "-c", workdir,
-             "sh", "-c", command)
-        tmux("set-option", "-t", name, "remain-on-exit", "on")
+             "sh", "-c", command, ";", "set-option", "-t", name, "remain-on-exit", "on")
 
     def keys(self, data):
         """Types bytes (or text) into the pane, as a terminal would deliver them."""
