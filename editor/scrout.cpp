@@ -13,12 +13,14 @@
 #include "editor/float.h"
 #include "editor/getparam.h"
 #include "editor/scrin.h"
+#include "editor/screen.h"
 #include "editor/tabs.h"
 #include "editor/terminal_xq.h"
 
 namespace zek {
 
 int bhelp = 0;
+static char later[200];  // the progress message that waits for the keyboard
 int oldcore = -1, oldline = -1, oldcol = -1, oldlncnt = -1, oldcoreview = -1;
 const char* const views[8] = {"TEXT    ", "RECORD  ", "RECORD  ", "GRAPHICS",
                               "GRAPHICS", "MATH    ", "MATH    ", "VIEWTAB "};
@@ -40,6 +42,7 @@ const char* modename(int n) {
 
 void initscrout() {
     bhelp = 0;
+    later[0] = 0;
     oldcore = oldline = oldcol = oldlncnt = oldcoreview = -1;
 }
 
@@ -56,6 +59,18 @@ int diserr(const char* text) {
 void progress(const char* text) {
     putstring(text, 'h');
     bhelp = 1;
+}
+
+void progresslater(const char* text) { snprintf(later, sizeof later, "%s", text); }
+
+void showlater() {
+    if (later[0] == 0) return;
+    progress(later);
+    later[0] = 0;
+}
+
+void confirm(const char* text) {
+    if (screenmode) putstring(text, 'k');
 }
 
 void clearhelp() {

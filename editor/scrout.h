@@ -14,6 +14,13 @@ void initscrout();
 int diserr(const char* text);
 void progress(const char* text);
 void clearhelp();
+// A progress message kept for the moment the editor first reads the keyboard, after the
+// queued start-up keys have run (so that their commands do not clear it at once).
+void progresslater(const char* text);
+void showlater();
+// Screen mode only: a short confirmation of finished work on the message row, until the next
+// key. Nothing is sent in the protocol mode.
+void confirm(const char* text);
 void putstats();
 void gendis();
 void putfloat();
