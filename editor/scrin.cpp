@@ -45,6 +45,7 @@ char patt[WILDLEN];
 int del = 0;
 
 void (*endofinput)() = endsession_eof;
+void (*keywatch)() = nullptr;
 
 static int numvalue = 0;  // the numeric key code being collected
 static const char interruptkey[] = {3, 0};
@@ -395,6 +396,7 @@ void fetchchar() {
             if (byte < 0) continue;  // interrupted: the stack may hold a new string
             byte &= 255;
         }
+        if (keywatch != nullptr) keywatch();
 
         int index;
         if (escflg == PLANENUM) {

@@ -85,6 +85,9 @@ extern int del;
 void initscrin();
 void initintran();  // the default key table and character map
 void fetchchar();
+// Called for every byte fetchchar takes, from a string or the input; null in the editor. Tests
+// and fuzz runs bound runaway scripts with it.
+extern void (*keywatch)();
 void pushfn(const char* string);
 int zekgetc();
 // The interrupt's work, run between keys: drops every pushed string and loop, then queues the
