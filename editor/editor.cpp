@@ -83,7 +83,7 @@ const row rows[] = {
     {18, L, 20, NOT27, {downline, downrec, downfield, lddown, picdown, downrec, downm, downfield}},
     {19, 0, 80, 0, {curright, curright, curright, ldright, picright, rightm, rightm, curright}},
     {20, L, 20, NOT27, {upline, uprec, upfield, ldup, picup, uprec, upm, upfield}},
-    {21, L, 200, ALL, {prcmnd, prcmnd, prcmnd, N, prcmnd, prcmnd, prcmnd, N}},
+    {21, L, 200, ALL, {prcmnd, prcmnd, prcmnd, N, prcmnd, prcmnd, prcmnd, pagecmnd}},
     {22, 0, 200, 0, {inmode, inmode, inmode, N, N, inmode, inmode, inmode}},
     {23, E | F, 200, 0, {reformat, upfield, upfield, N, remember, upm, upm, upfield}},
     {24, 0, 200, 0, {extchk, extchk, extchk, N, N, extchk, extchk, N}},
