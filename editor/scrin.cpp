@@ -554,7 +554,10 @@ int unify(const char* pattern, long sindex, char pterm, int slen) {
 void copywild() {
     memset(unified, 0, sizeof unified);
     int k = 0;
-    for (int pos = 0; scanpattern[pos] != 0 && pos < WILDLEN - 1; pos++) {
+    // The pattern array bounds the scan: a pattern that fills it has no terminating zero.
+    constexpr int patternsize = static_cast<int>(sizeof scanpattern);
+    static_assert(patternsize < WILDLEN, "each star's start and end are in matcharray");
+    for (int pos = 0; pos < patternsize && scanpattern[pos] != 0; pos++) {
         if (scanpattern[pos] != '*') continue;
         k += 1;
         int var = k <= 20 ? k : 21;
