@@ -75,23 +75,19 @@ void readfixture(const fs::path& from, const std::string& as) {
 // The fence: the editor's calls reach these before the C library's.
 extern "C" {
 
-int open(const char* path, int flags, ...) {
-    va_list ap;
-    va_start(ap, flags);
-    mode_t mode = static_cast<mode_t>(va_arg(ap, int));
-    va_end(ap);
-    if (!allowed(path)) return refuse(EACCES);
-    return real<int (*)(const char*, int, ...)>("open")(path, flags, mode);
-}
-
-int open64(const char* path, int flags, ...) {
-    va_list ap;
-    va_start(ap, flags);
-    mode_t mode = static_cast<mode_t>(va_arg(ap, int));
-    va_end(ap);
-    if (!allowed(path)) return refuse(EACCES);
-    return real<int (*)(const char*, int, ...)>("open64")(path, flags, mode);
-}
+// open and open64 take the mode only with O_CREAT (or O_TMPFILE); it is passed on either way.
+#define ZEK_FUZZ_OPEN(name)                                                  \
+    int name(const char* path, int flags, ...) {                             \
+        va_list ap;                                                          \
+        va_start(ap, flags);                                                 \
+        mode_t mode = static_cast<mode_t>(va_arg(ap, int));                  \
+        va_end(ap);                                                          \
+        if (!allowed(path)) return refuse(EACCES);                           \
+        return real<int (*)(const char*, int, ...)>(#name)(path, flags, mode); \
+    }
+ZEK_FUZZ_OPEN(open)
+ZEK_FUZZ_OPEN(open64)
+#undef ZEK_FUZZ_OPEN
 
 int openat(int dir, const char* path, int flags, ...) {
     va_list ap;
@@ -219,8 +215,19 @@ void setup(int* argc, char*** argv, bool casefiles) {
             if (strncmp(arg, option, n) == 0) arg = absolute(option, arg + n);
         }
     }
-    // A memory file system where there is one: every input lays its files anew.
-    std::string templ = access("/dev/shm", W_OK) == 0 ? "/dev/shm/zekfuzzXXXXXX" : "/tmp/zekfuzzXXXXXX";
+    // A memory file system where there is one: every input lays its files anew. The folders
+    // of runs that ended in a crash (which skips the removal at exit) go first.
+    fs::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    for (const auto& entry : fs::directory_iterator(base)) {
+        std::string n = entry.path().filename().string();
+        int pid = 0;
+        if (sscanf(n.c_str(), "zekfuzz-%d-", &pid) == 1 && pid > 0 && real<int (*)(pid_t, int)>("kill")(pid, 0) != 0 &&
+            errno == ESRCH) {
+            std::error_code ignored;
+            fs::remove_all(entry.path(), ignored);
+        }
+    }
+    std::string templ = (base / ("zekfuzz-" + std::to_string(getpid()) + "-XXXXXX")).string();
     char* name = templ.data();
     if (mkdtemp(name) == nullptr) abort();
     char* resolved = realpath(name, nullptr);
@@ -262,7 +269,7 @@ static void layfixture() {
         return a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
                a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_mode == b.st_mode;
     };
-    std::vector<fs::path> extra;
+    std::vector<std::pair<fs::path, bool>> extra;  // and whether it is a folder
     for (auto it = fs::recursive_directory_iterator(scratch); it != fs::recursive_directory_iterator(); ++it) {
         std::string name = it->path().string().substr(scratch.size());
         struct stat st;
@@ -270,11 +277,11 @@ static void layfixture() {
         if (S_ISDIR(st.st_mode) && (name == "examples" || name == "examples/grammar")) continue;
         auto known = laid.find(name);
         if (S_ISREG(st.st_mode) && known != laid.end() && same(known->second, st)) continue;
-        extra.push_back(it->path());
+        extra.emplace_back(it->path(), S_ISDIR(st.st_mode));
         if (S_ISDIR(st.st_mode)) it.disable_recursion_pending();
     }
-    for (const fs::path& p : extra) {
-        fs::permissions(p, fs::perms::owner_all, fs::perm_options::add);
+    for (const auto& [p, folder] : extra) {
+        if (folder) fs::permissions(p, fs::perms::owner_all, fs::perm_options::add);
         fs::remove_all(p);
         laid.erase(p.string().substr(scratch.size()));
     }

@@ -46,10 +46,10 @@ TEST(ObjectCommand, SameViewDoesNothingAndOtherLinesStay) {
 // lines alike, RETURN and the command key reach the command line, and a command runs.
 TEST(ObjectCommand, EveryViewLeadsBackToTheCommandLine) {
     for (int n = 0; n <= 7; n++) {
-        for (const char* text : {"hello\nworld", "a|b|", ""}) {
+        for (const std::string text : {"hello\nworld", "a|b|", ""}) {
             fresh();
             settext(text);
-            if (text[1] == '|') line(1)->object = OBJ_RECORD;
+            if (text.find('|') != std::string::npos) line(1)->object = OBJ_RECORD;
             runkeys("\003OB" + std::to_string(n) + "\r\r");
             ASSERT_EQ(cur().viewtype, n);
             ASSERT_NE(mode, 0) << "editing in view " << n;
