@@ -21,9 +21,9 @@ void setup(int* argc, char*** argv, bool casefiles = false);
 // bounds the keys fetchchar may take. The destructor takes the fence down.
 //
 // While an Input lives, no process is started (fork, exec, system, posix_spawn fail with
-// EAGAIN), no signal is sent, the working directory stays, and files are opened, made,
-// renamed or removed only inside the scratch directory: a fuzzed key script may type SHELL,
-// RUN, CD, DELETE or OVERWRITE with any name.
+// EAGAIN), no signal is sent, the working directory stays, sleep returns at once, and files
+// are opened, made, renamed or removed only inside the scratch directory: a fuzzed key script
+// may type SHELL, RUN, CD, DELETE or OVERWRITE with any name, or the pause key.
 // With `reset` false the engine is left as the last input left it (a target whose setup is
 // too dear to repeat resets what it uses itself).
 struct Input {
