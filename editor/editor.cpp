@@ -84,7 +84,7 @@ const row rows[] = {
     {18, L, 20, NOT27, {downline, downrec, downfield, lddown, picdown, downrec, downm, downfield}, "cursor down"},
     {19, 0, 80, 0, {curright, curright, curright, ldright, picright, rightm, rightm, curright}, "cursor right"},
     {20, L, 20, NOT27, {upline, uprec, upfield, ldup, picup, uprec, upm, upfield}, "cursor up"},
-    {21, L, 200, ALL, {prcmnd, prcmnd, prcmnd, N, prcmnd, prcmnd, prcmnd, N}, "open the command line"},
+    {21, L, 200, ALL, {prcmnd, prcmnd, prcmnd, N, prcmnd, prcmnd, prcmnd, pagecmnd}, "open the command line"},
     {22, 0, 200, 0, {inmode, inmode, inmode, N, N, inmode, inmode, inmode}, "switch between typing (overtype) and insert mode"},
     {23, E | F, 200, 0, {reformat, upfield, upfield, N, remember, upm, upm, upfield}, "reformat the paragraph from the cursor line (records: up a field)"},
     {24, 0, 200, 0, {extchk, extchk, extchk, N, N, extchk, extchk, N}, "check the record by the checks of corefile 18"},

@@ -5,13 +5,13 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "editor/build.h"
 #include "editor/check.h"
@@ -415,7 +415,13 @@ static bool replacefile(const char* name) {
         if (fchown(fd, old.st_uid, old.st_gid) != 0) {
             // another owner cannot be given away: the file becomes the user's own
         }
-        fchmod(fd, old.st_mode & 07777);
+        if (fchmod(fd, old.st_mode & 07777) != 0) {
+            // the new file cannot take the old one's permissions: the old file is rewritten in
+            // place instead, which keeps them
+            close(fd);
+            unlink(temp);
+            return writeinplace(name);
+        }
     }
     FILE* out = fdopen(fd, "w");
     if (out == nullptr) {
@@ -515,11 +521,6 @@ void deletefile() {
     if (unlink(curfile) != 0) diserr("Unable to delete file");
 }
 
-// Quotes a name for the shell; names typed as file parameters hold no quote characters.
-static void shellquote(const char* name, char* out, int size) {
-    snprintf(out, static_cast<size_t>(size), "'%s'", name);
-}
-
 void newname() {
     if (curfile[0] == 0) {
         diserr("Empty current file name");
@@ -531,22 +532,33 @@ void newname() {
         del = 2;
         return;
     }
-    if (readable(targetstring)) {
+    // A folder as the new name takes the file under its own name.
+    std::string target = targetstring;
+    struct stat st;
+    if (stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        const char* slash = strrchr(curfile, '/');
+        if (target.back() != '/') target += '/';
+        target += slash != nullptr ? slash + 1 : curfile;
+    }
+    if (readable(target.c_str())) {
         char question[80];
-        snprintf(question, sizeof question, " Overwrite file:%s?", targetstring);
+        snprintf(question, sizeof question, " Overwrite file:%s?", target.c_str());
         if (diserr(question) != 1) {
             del = 2;
             return;
         }
     }
-    char from[64], to[64], command[160];
-    shellquote(curfile, from, sizeof from);
-    shellquote(targetstring, to, sizeof to);
-    snprintf(command, sizeof command, "mv -- %s %s", from, to);
-    int status = system(command);
-    if (screenmode) screenrepaint();  // a message of mv went over the screen
-    if (status == -1 || (WIFEXITED(status) && WEXITSTATUS(status) == 127)) {
-        diserr("Couldn't exec command to rename file");
+    bool kept = false;
+    int err = movefile(curfile, target.c_str(), kept);
+    if (err != 0) {
+        char message[120];
+        if (kept) {
+            snprintf(message, sizeof message, "File copied to %s, but the old name stays: %s", target.c_str(), strerror(err));
+        } else {
+            snprintf(message, sizeof message, "Unable to rename file: %s", strerror(err));
+        }
+        diserr(message);
+        del = 2;
     }
 }
 
@@ -619,12 +631,18 @@ void emit() {
         }
         free(text);
     } else {
+        if (destination != 1) clearerr(out);
         pfile(out);
         fputs("$$$\r\n", out);
         if (destination == 1) {
             flushdriver();
-        } else {
-            fflush(out);
+        } else if (fflush(out) != 0 || ferror(out)) {
+            // Standard output is the front-end's pipe (or a file): what it lost is said on
+            // standard error, which is still there when that pipe is not.
+            int err = errno;
+            clearerr(out);
+            fprintf(stderr, "zek: EMIT: standard output: %s\n", strerror(err != 0 ? err : EIO));
+            diserr(" Write Failed ");
         }
     }
     corenum = saved;

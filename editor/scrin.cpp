@@ -48,6 +48,7 @@ char patt[WILDLEN];
 int del = 0;
 
 void (*endofinput)() = endsession_eof;
+void (*keywatch)() = nullptr;
 
 static int numvalue = 0;  // the numeric key code being collected
 // Bytes of the keyboard that began like a terminal key but were none: read again, one by one.
@@ -516,6 +517,7 @@ void fetchchar() {
             if (terminalkey(key)) return;
             continue;
         }
+        if (keywatch != nullptr) keywatch();
 
         int index;
         if (escflg == PLANENUM) {
@@ -675,7 +677,10 @@ int unify(const char* pattern, long sindex, char pterm, int slen) {
 void copywild() {
     memset(unified, 0, sizeof unified);
     int k = 0;
-    for (int pos = 0; scanpattern[pos] != 0 && pos < WILDLEN - 1; pos++) {
+    // The pattern array bounds the scan: a pattern that fills it has no terminating zero.
+    constexpr int patternsize = static_cast<int>(sizeof scanpattern);
+    static_assert(patternsize < WILDLEN, "each star's start and end are in matcharray");
+    for (int pos = 0; pos < patternsize && scanpattern[pos] != 0; pos++) {
         if (scanpattern[pos] != '*') continue;
         k += 1;
         int var = k <= 20 ? k : 21;

@@ -99,6 +99,9 @@ void dropunread();
 // What an operation number of the key source does, for the help view; nullptr for the numbers
 // of the key-operation table.
 const char* keysourcehelp(int op);
+// Called for every byte fetchchar takes, from a string or the input; null in the editor. Tests
+// and fuzz runs bound runaway scripts with it.
+extern void (*keywatch)();
 void pushfn(const char* string);
 int zekgetc();
 // The interrupt's work, run between keys: drops every pushed string and loop, then queues the

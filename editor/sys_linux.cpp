@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace zek {
 
@@ -68,6 +70,69 @@ bool writeall(int fd, const void* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+// A name beside `to` for the copy, unused at the moment of the call.
+static std::string besidename(const char* to) {
+    static unsigned counter = 0;
+    const char* slash = strrchr(to, '/');
+    std::string dir(to, slash != nullptr ? static_cast<size_t>(slash - to) + 1 : 0);
+    return dir + ".zek-move-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+}
+
+// The copy of `from` (described by `st`) as the name `to`. Returns 0 or an errno.
+static int copyover(const char* from, const struct stat& st, const char* to) {
+    std::string temp = besidename(to);
+    int err = 0;
+    if (S_ISLNK(st.st_mode)) {
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
+        ssize_t n = readlink(from, target.data(), target.size() - 1);
+        if (n < 0) return errno;
+        target[static_cast<size_t>(n)] = 0;
+        if (symlink(target.data(), temp.c_str()) != 0) return errno;
+    } else {
+        int in = openregular(from, O_RDONLY);
+        if (in < 0) return errno;
+        int out = openregular(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (out < 0) {
+            err = errno;
+            close(in);
+            return err;
+        }
+        char buffer[65536];
+        for (;;) {
+            ssize_t n = read(in, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) err = errno;
+            if (n <= 0) break;
+            if (!writeall(out, buffer, static_cast<size_t>(n))) {
+                err = errno != 0 ? errno : EIO;
+                break;
+            }
+        }
+        if (err == 0 && fchmod(out, st.st_mode & 07777) != 0) err = errno;
+        if (close(out) != 0 && err == 0) err = errno;
+        close(in);
+    }
+    if (err == 0 && rename(temp.c_str(), to) != 0) err = errno;
+    if (err != 0) unlink(temp.c_str());
+    return err;
+}
+
+int movefile(const char* from, const char* to, bool& kept) {
+    kept = false;
+    if (rename(from, to) == 0) return 0;
+    if (errno != EXDEV) return errno;
+    struct stat st;
+    if (lstat(from, &st) != 0) return errno;
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return EXDEV;  // a directory or a device stays
+    int err = copyover(from, st, to);
+    if (err != 0) return err;
+    if (unlink(from) != 0) {
+        kept = true;
+        return errno;
+    }
+    return 0;
 }
 
 }  // namespace zek

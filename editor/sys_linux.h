@@ -24,4 +24,12 @@ FILE* fopenregular(const char* name, const char* how);
 // write(2) of the whole buffer, retried after interrupts and short writes; false on failure.
 bool writeall(int fd, const void* data, size_t size);
 
+// Moves the file `from` to the name `to`, replacing what is there, without a shell: rename(2),
+// or across file systems a copy made beside `to` (a symbolic link as a link, a file with its
+// permission bits), renamed over it when complete and followed by the removal of `from`.
+// Returns 0 or the errno of the step that failed; a failure before the copy is in place leaves
+// both names as they were. `kept` becomes true when the copy is in place but `from` could not
+// be removed (the errno returned is then that removal's).
+int movefile(const char* from, const char* to, bool& kept);
+
 }  // namespace zek

@@ -14,6 +14,7 @@
 #include "editor/display.h"
 #include "editor/editor.h"
 #include "editor/getparam.h"
+#include "editor/prcmnd.h"
 #include "editor/reformat.h"
 #include "editor/scan.h"
 #include "editor/scrin.h"
@@ -44,6 +45,8 @@ static void finish(char* templ, size_t size, size_t n) {
 }
 
 void initview() {
+    // A view open at a reset shows its own template: the one it saved is the editor's.
+    if (tempbufptr == view0templ || tempbufptr == view1templ || tempbufptr == view2templ) tempbufptr = savetempl;
     static const char* const labels0[] = {
         "Function 0:", "Function 1:", "Function 2:", "Function 3:", "Function 4:", "Function 5:",
         "Function 6:", "Function 7:", "Function 8:", "Function 9:", "Merge Template:",
@@ -280,6 +283,13 @@ void viewterm() {
     resetcore();
     static const char entercmnd[] = {3, 0};
     pushfn(entercmnd);
+}
+
+void pagecmnd() {
+    // The VIEW page is left by RETURN alone, which reads it back; any other corefile put into
+    // the page view by OBJECT 7 opens the command line as in every other view, so that it can
+    // be left again (RETURN does nothing there).
+    if (corenum != VIEWCORE) prcmnd();
 }
 
 }  // namespace zek

@@ -19,6 +19,7 @@ extern char* savetempl;
 void initview();
 void view();      // VIEW 0, 1 or 2
 void viewterm();  // RETURN in the page view: read the page back and leave
+void pagecmnd();  // the command key in the page view
 void makeview1();
 void makeview2();
 void vartorec(const char* types);

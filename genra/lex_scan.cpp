@@ -2,6 +2,7 @@
 // their frequencies.
 #include "genra/lex_scan.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -19,8 +20,8 @@
 
 namespace zek {
 
-recnode* nodearray[MAXCANDIDATES];
-long prob_array[MAXCANDIDATES];
+std::vector<recnode*> nodearray;
+std::vector<long> prob_array;
 int numnodes = 0;
 long prob_tot = 0;
 
@@ -150,6 +151,8 @@ static bool wordmatches(const std::string& pattern, const char* entry) {
 void locate_matches(t_dict_lookup* lookup, int terminal) {
     numnodes = 0;
     prob_tot = 0;
+    nodearray.clear();
+    prob_array.clear();
     if (terminal < 0 || terminal >= static_cast<int>(dictionary.size())) return;
     for (recnode* r = dictionary[static_cast<size_t>(terminal)]; r != nullptr; r = r->previous) {
         const char* entry = r->recordptr;
@@ -158,18 +161,17 @@ void locate_matches(t_dict_lookup* lookup, int terminal) {
         if (!matchattributes(lookup->attributes)) continue;
         if (!lookup->fields.empty() && !match_lsp(lookup->fields.c_str(), entry)) continue;
         prob_tot += atol(frequency);
-        int slot = numnodes < MAXCANDIDATES - 1 ? numnodes++ : MAXCANDIDATES - 2;
-        nodearray[slot] = r;
-        prob_array[slot] = prob_tot;
+        nodearray.push_back(r);
+        prob_array.push_back(prob_tot);
     }
+    numnodes = static_cast<int>(nodearray.size());
 }
 
 char* select_match() {
     long r = getrandom(prob_tot);
-    for (int i = 0; i < numnodes; i++) {
-        if (prob_array[i] > r) return nodearray[i]->recordptr;
-    }
-    return numnodes > 0 ? nodearray[numnodes - 1]->recordptr : nullptr;
+    auto first = std::upper_bound(prob_array.begin(), prob_array.end(), r);
+    if (first != prob_array.end()) return nodearray[static_cast<size_t>(first - prob_array.begin())]->recordptr;
+    return numnodes > 0 ? nodearray.back()->recordptr : nullptr;
 }
 
 void apply_vf_single(char* entry, int n) {

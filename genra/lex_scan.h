@@ -6,9 +6,10 @@
 #include "genra/lex_read.h"
 #include "genra/trees.h"
 
+#include <vector>
+
 namespace zek {
 
-constexpr int MAXCANDIDATES = 25000;
 constexpr int MAXLEXATT = 50;  // compounds of one entry taken into account when matching
 
 struct lex_comp {
@@ -16,8 +17,10 @@ struct lex_comp {
     int count;                   // its components
 };
 
-extern recnode* nodearray[MAXCANDIDATES];
-extern long prob_array[MAXCANDIDATES];
+// The candidates of the last lookup, however many, and the running total of their
+// frequencies up to each: a draw below prob_tot picks the first whose total exceeds it.
+extern std::vector<recnode*> nodearray;
+extern std::vector<long> prob_array;
 extern int numnodes;
 extern long prob_tot;
 

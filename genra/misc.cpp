@@ -210,10 +210,18 @@ std::string getresponse() {
         text += ' ';
     }
     std::string collapsed;
-    for (char ch : text) {
+    bool cut = false;
+    for (size_t i = 0; i < text.size(); i++) {
+        char ch = text[i];
         if (ch == ' ' && !collapsed.empty() && collapsed.back() == ' ') continue;
-        if (collapsed.size() >= 199) break;
+        if (collapsed.size() >= RESPONSEMAX) {
+            cut = text.find_first_not_of(' ', i) != std::string::npos;
+            break;
+        }
         collapsed += ch;
+    }
+    if (cut) {
+        q_printf(MSGCORE, "Response longer than %zu characters: only its first %zu are analysed", RESPONSEMAX, RESPONSEMAX);
     }
     if (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
     return collapsed;

@@ -23,6 +23,9 @@ void sentence_to_core(int n, int corefile);
 // The first of sentences 1 to 20 that equals the response, 0 when none does.
 int gnr_comp();
 // The response from the cursor to the end of the current corefile, blanks collapsed.
+// The response: the current corefile from the cursor on, lines joined and blanks collapsed,
+// at most RESPONSEMAX characters; a longer one is cut, and corefile 7 says so.
+constexpr size_t RESPONSEMAX = 199;
 std::string getresponse();
 
 void fill_all_words(t_treenode tree, int from);

@@ -386,7 +386,8 @@ struct compiler {
                 if (open.empty()) {
                     error("| appears outside parentheses");
                 } else {
-                    if (++open.back().count > 255) error("Choices Nested too deep. ");
+                    // the count is one byte of the compiled rule: the rule is refused, once
+                    if (++open.back().count == 256) error("More than 255 alternatives in one choice. ");
                     varnames.resize(open.back().variables);
                     out += '|';
                 }

@@ -156,6 +156,31 @@ TEST(AnalysisDistance, ResponsesSplitAtBlanksAndExpectedWordsLoseTheirCarets) {
     EXPECT_EQ(stripcaret("^"), "");
 }
 
+// The response is the corefile from the cursor, blanks collapsed; past 199 characters it is cut
+// and corefile 7 says so (blanks at its end cut nothing).
+TEST(AnalysisResponse, ALongResponseIsCutAndSaysSo) {
+    fresh();
+    const struct {
+        std::string text;
+        size_t length;
+        bool said;
+    } cases[] = {
+        {std::string(199, 'a') + "    \n  ", 199, false},
+        {std::string(150, 'a') + "   \n   " + std::string(48, 'b'), 199, false},
+        {std::string(199, 'a') + " b", 199, true},
+        {std::string(198, 'a') + "  b", 198, true},
+        {std::string(300, 'a'), 199, true},
+    };
+    for (const auto& c : cases) {
+        settext(c.text);
+        std::string r = getresponse();
+        EXPECT_EQ(r.size(), c.length) << c.text;
+        Lines said = lines(MSGCORE);
+        EXPECT_EQ(said, c.said ? Lines{"Response longer than 199 characters: only its first 199 are analysed"} : Lines{})
+            << c.text;
+    }
+}
+
 TEST_F(Analysis, EachComparisonGetsItsClass) {
     ASSERT_EQ(genSentences[2], "the dog barks");
     const struct {

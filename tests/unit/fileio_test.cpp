@@ -24,6 +24,8 @@
 #include "editor/file.h"
 #include "editor/getparam.h"
 #include "editor/scrin.h"
+#include "editor/sys_linux.h"
+#include "editor/terminal_xq.h"
 #include "tests/unit/harness.h"
 
 using namespace zek;
@@ -319,6 +321,54 @@ TEST_F(FileIO, EmitWritesAnotherCorefileAndKeepsTheCurrentOne) {
     EXPECT_EQ(zektest::takeoutput(), "\\rrec\ny\n$$$\r\n");
     EXPECT_EQ(corenum, 1);
     EXPECT_EQ(linetext(3, 1), "rec") << "the emitted corefile lost its trailing blanks";
+}
+
+// Standard output that cannot take the emitted lines (a full device here, a closed front-end
+// pipe in use) is reported on the message line and, with the reason, on standard error.
+TEST_F(FileIO, EmitToStandardOutputReportsAFailedFlush) {
+    settext("one");
+    FILE* full = fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    xqout = full;
+    testing::internal::CaptureStderr();
+    runkeys("\003EM1|1|1|0\r\r");
+    std::string err = testing::internal::GetCapturedStderr();
+    fresh();
+    fclose(full);
+    EXPECT_EQ(err, std::string("zek: EMIT: standard output: ") + strerror(ENOSPC) + "\n");
+}
+
+// NEWNAME moves without a shell. Across file systems the file is copied with its permission
+// bits (a symbolic link as a link) and the old name removed; a failure leaves the file where
+// it was and gives the reason (the end-to-end cases show the messages).
+TEST_F(FileIO, MovesCrossFileSystemsAndFailuresSayWhy) {
+    struct stat here, shm;
+    std::string away = "/dev/shm/zekunit-" + std::to_string(getpid());
+    bool apart = stat(".", &here) == 0 && stat("/dev/shm", &shm) == 0 && here.st_dev != shm.st_dev &&
+                 access("/dev/shm", W_OK) == 0;
+    if (apart) {
+        write("a.txt", "text\n");
+        chmod("a.txt", 0640);
+        ASSERT_EQ(symlink("a-target", "link"), 0);
+        bool kept = true;
+        EXPECT_EQ(movefile("a.txt", (away + ".txt").c_str(), kept), 0);
+        EXPECT_FALSE(kept);
+        EXPECT_EQ(movefile("link", (away + ".link").c_str(), kept), 0);
+        struct stat st;
+        ASSERT_EQ(stat((away + ".txt").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(contents(away + ".txt"), "text\n");
+        EXPECT_EQ(std::filesystem::read_symlink(away + ".link"), "a-target");
+        EXPECT_FALSE(exists("a.txt") || exists("link") || std::filesystem::is_symlink("link"));
+        unlink((away + ".txt").c_str());
+        unlink((away + ".link").c_str());
+    }
+    bool kept = true;
+    write("b.txt", "b\n");
+    EXPECT_EQ(movefile("missing", "c.txt", kept), ENOENT);
+    EXPECT_EQ(movefile("b.txt", "nodir/c.txt", kept), ENOENT);
+    EXPECT_FALSE(kept);
+    EXPECT_EQ(contents("b.txt"), "b\n");
 }
 
 TEST_F(FileIO, ProcedureReadingTranslatesBetweenTildesOnly) {

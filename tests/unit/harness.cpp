@@ -32,6 +32,17 @@ static void watch(const char* text) { composed.emplace_back(text); }
 
 static void throweof() { throw EndOfInput{}; }
 
+static long keysleft = 0;
+
+static void countkey() {
+    if (--keysleft < 0) throw EndOfInput{};
+}
+
+void keylimit(long n) {
+    keysleft = n;
+    zek::keywatch = countkey;
+}
+
 void setkeys(const std::string& keys) {
     if (keystream != nullptr) fclose(keystream);
     keybuffer = keys;
@@ -54,6 +65,7 @@ void fresh(const std::string& keys) {
     outstream = open_memstream(&outbuf, &outlen);
     zek::xqout = outstream;
     zek::endofinput = throweof;
+    zek::keywatch = nullptr;
     composed.clear();
     zek::xqwatch = watch;
     setkeys(keys);

@@ -21,6 +21,10 @@ void fresh(const std::string& keys = "");
 // Replaces the remaining keys.
 void setkeys(const std::string& keys);
 
+// Ends the input (EndOfInput) once fetchchar has taken `n` more bytes, from the keys or from
+// pushed strings, so that a script that loops for ever cannot hang a run. fresh() lifts it.
+void keylimit(long n);
+
 // Runs editor passes until the keys run out. Returns the number of passes made.
 int runkeys(const std::string& keys);
 

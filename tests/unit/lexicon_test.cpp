@@ -132,6 +132,26 @@ TEST_F(Lexicon, SelectionByAttributesWordFieldsAndFrequency) {
     EXPECT_EQ(exactword("\"horse\"", dictionary[0]), nullptr);
 }
 
+// However many candidates a lookup has, the draw spreads over all of them by frequency: with
+// 100000 equal nouns draw k takes the k-th candidate (newest first), and the file's first entry
+// is as rare as any other.
+TEST_F(Lexicon, EveryCandidateOfALargeLookupCanBeDrawn) {
+    std::string lex;
+    for (int n = 0; n < 100000; n++) lex += "\"w" + std::to_string(n) + "\"|N|noun|1|\n";
+    loadgrammar(ATTRIBUTES, "N", lex);
+    for (int k : {0, 24998, 24999, 30000, 74999, 99999}) {
+        nextdraw((k + 0.5) / 100000);
+        EXPECT_EQ(choose("N"), "\"w" + std::to_string(99999 - k) + "\"") << k;
+    }
+    EXPECT_EQ(numnodes, 100000);
+    int first = 0;
+    for (int run = 1; run <= 100; run++) {
+        reseed(static_cast<unsigned long>(run));
+        if (choose("N") == "\"w0\"") first++;
+    }
+    EXPECT_LE(first, 2);
+}
+
 TEST_F(Lexicon, FrequencyChanges) {
     loadgrammar(ATTRIBUTES, "N", "\"a\"|N|noun|0010|\n");
     char* entry = dictionary[0]->recordptr;

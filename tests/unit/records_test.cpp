@@ -42,6 +42,25 @@ TEST(ObjectCommand, SameViewDoesNothingAndOtherLinesStay) {
     EXPECT_EQ(s[0], "$Tx");
 }
 
+// No view traps the user: after OBJECT n and RETURN into editing, on text, record or empty
+// lines alike, RETURN and the command key reach the command line, and a command runs.
+TEST(ObjectCommand, EveryViewLeadsBackToTheCommandLine) {
+    for (int n = 0; n <= 7; n++) {
+        for (const std::string text : {"hello\nworld", "a|b|", ""}) {
+            fresh();
+            settext(text);
+            if (text.find('|') != std::string::npos) line(1)->object = OBJ_RECORD;
+            runkeys("\003OB" + std::to_string(n) + "\r\r");
+            ASSERT_EQ(cur().viewtype, n);
+            ASSERT_NE(mode, 0) << "editing in view " << n;
+            takeoutput();
+            runkeys("\r\003EM1|1|1|0\r");
+            std::string out = output();
+            EXPECT_NE(out.find("$$$"), std::string::npos) << "view " << n << " on \"" << text << "\": " << out;
+        }
+    }
+}
+
 namespace {
 
 // Types `key` into field 1 of the record "ab|cd|" (field 1 of type `kind`) in view 1.

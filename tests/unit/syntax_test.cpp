@@ -79,6 +79,17 @@ TEST_F(Syntax, EachConstructCompiles) {
     EXPECT_NE(findtransformation("FLATTEN"), nullptr);
 }
 
+namespace {
+
+// A choice's inside: n alternatives.
+std::string alternatives(int n) {
+    std::string s = " X";
+    for (int i = 1; i < n; i++) s += " | X";
+    return s + " ";
+}
+
+}  // namespace
+
 TEST_F(Syntax, ErrorsDropTheRuleAndReadingGoesOn) {
     std::string vars = "V = CHOOSE";
     for (int i = 1; i <= 26; i++) vars += (i > 1 ? ", v" : " v") + std::to_string(i);
@@ -92,6 +103,7 @@ TEST_F(Syntax, ErrorsDropTheRuleAndReadingGoesOn) {
         {vars + " : number ; X %", "ERROR Syntax Input V Too many variables active.  v26 "},
         {"R = " + std::string(20, '(') + " X " + std::string(20, ')') + " %", "ERROR Syntax Input R Choices Nested too deep.   "},
         {"R = X | Y %", "ERROR Syntax Input R | appears outside parentheses  "},
+        {"R = (" + alternatives(300) + ") %", "ERROR Syntax Input R More than 255 alternatives in one choice.   "},
         {"R = X ) %", "ERROR Syntax Input R Unmatched )  "},
         {"R = ( X %", "ERROR Syntax Input R There are unmatched ('s  "},
         {"R = X = %", "ERROR Syntax Input R Improper token:  char '=' "},
@@ -120,6 +132,11 @@ TEST_F(Syntax, ErrorsDropTheRuleAndReadingGoesOn) {
         EXPECT_EQ(rule("R"), "<none>") << c.rule;
         dump_syntax();
     }
+    // The limit of one choice is said once; 255 alternatives are accepted.
+    EXPECT_EQ(readrules("R = (" + alternatives(300) + ") %\n").size(), 1u);
+    EXPECT_TRUE(readrules("R = (" + alternatives(255) + ") %\n").empty());
+    EXPECT_NE(rule("R"), "<none>");
+    dump_syntax();
     std::string longer = "L = ";
     for (int i = 0; i < 1700; i++) longer += " N [ noun ]";
     EXPECT_EQ(readrules(longer + " %"), (Lines{"ERROR Syntax Input L Rule too long.   "}));
