@@ -79,7 +79,7 @@ const CMDSPEC commands[NUMCOMMANDS] = {
     {"ASK", R, "i f1", "||", no, ask, ""},
     {"KEY", 0, "i i ", "||", no, inkeyset, "enter key and operation"},
     {"FONT", 0, "i i ", "||", no, outkeyset, "enter key and output Value"},
-    {"EDITOR OPTION", 0, "i ", "|", no, option, "0,1,2 RETN opt; 3,4 rpt lim; 5,6 FE opt; 7,8 TAB opt; 9,10 SA opt"},
+    {"EDITOR OPTION", 0, "i i ", "||", no, option, "0,1,2 RETN opt; 3,4 rpt lim; 5,6 FE opt; 7,8 TAB opt; 9,10 SA opt"},
     {"TAB", 0, "i ", "|", no, settabs, "enter tab interval"},
     {"EXPRESSION", 0, "c4", "|", no, no, ""},
     {"MERGE", 0, "c3", "|", no, no, ""},

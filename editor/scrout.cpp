@@ -38,8 +38,11 @@ const char* modename(int n) {
     }
 }
 
+static char later[160];
+
 void initscrout() {
     bhelp = 0;
+    later[0] = 0;
     oldcore = oldline = oldcol = oldlncnt = oldcoreview = -1;
 }
 
@@ -56,6 +59,14 @@ int diserr(const char* text) {
 void progress(const char* text) {
     putstring(text, 'h');
     bhelp = 1;
+}
+
+void progresslater(const char* text) { snprintf(later, sizeof later, "%s", text); }
+
+void showlater() {
+    if (later[0] == 0) return;
+    progress(later);
+    later[0] = 0;
 }
 
 void clearhelp() {

@@ -13,6 +13,10 @@ const char* modename(int n);  // 8-character name of a mode or parameter kind
 void initscrout();
 int diserr(const char* text);
 void progress(const char* text);
+// A progress text shown when the command line next finishes a command (start-up notices, which
+// the start-up command would otherwise clear at once).
+void progresslater(const char* text);
+void showlater();
 void clearhelp();
 void putstats();
 void gendis();

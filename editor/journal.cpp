@@ -1,0 +1,545 @@
+// The undo journal. The line store reports every line it is about to insert, remove or change;
+// the first report of a corefile in a step opens that corefile's step, and each report adds a
+// record: the place (line number) and, for removed and changed lines, their kind and text.
+// Undoing a step plays its records backwards through the same primitives, which record the way
+// back as the step that redo plays. Line numbers rather than line headers name the places, so
+// that a record stays right while headers move, are collected and are handed out again.
+#include "editor/journal.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "editor/linutils.h"
+#include "editor/scrin.h"
+#include "editor/scrout.h"
+#include "editor/terminal_xq.h"
+#include "editor/view.h"
+
+namespace zek {
+
+long undolimit = 0;
+unsigned jserial = 1;
+
+namespace {
+
+// Records: op, line number, count, the op's data, then the record's own start, so that a step
+// can be read backwards. INS has no data; REM has count times (kind, length, text); CHG has one.
+enum : unsigned char { R_INS = 1, R_REM = 2, R_CHG = 3 };
+constexpr size_t HEAD = 9;
+constexpr size_t TRAIL = 4;
+
+// What undo puts back besides the text: cursor, window top, marks, cursor kind and file name.
+struct corestate {
+    int line = 1, col = 1, top = 1, stara = 0, starb = 0;
+    char nextstar = 'A';
+    int starcount = 0;
+    int cstara = 0, cstarb = 0;
+    char cnextstar = 'A';
+    int cstarcount = 0;
+    int curflag = 1;
+    char filname[NAMELEN + 1] = {};
+};
+
+struct step {
+    unsigned long id = 0;  // names the state the step leads to
+    corestate before;      // restored when the step is undone
+    std::vector<unsigned char> data;
+};
+constexpr long STEPCOST = static_cast<long>(sizeof(step));
+
+struct corejournal {
+    std::deque<step> undo, redo;  // oldest first; redo's last is the next to redo
+    unsigned openserial = 0;      // jserial of the step open at undo.back()
+    bool discarded = false;       // the open step outgrew the bound: nothing more of it is kept
+    bool cut = false;             // history was dropped because it outgrew the bound
+    unsigned long base = 0;       // the state at the bottom of the undo stack
+    unsigned long saved = 0;      // the state last fetched, saved or cleared
+};
+
+constexpr unsigned long NEVER = ULONG_MAX;
+
+corejournal journals[NUMCORE];
+unsigned long lastid = 0;
+long jbytes = 0;
+unsigned touched = 0;  // corefiles with a step open in this step
+
+// While undo or redo plays a step, what it records goes here.
+struct replaying {
+    int core;
+    step* into;
+    bool lost;  // it outgrew the bound
+};
+replaying* replay = nullptr;
+
+// The step boundaries' memory.
+COREFILE snapshot;  // the current corefile when the key operation began
+int snapcore = -1;
+long lastreads = -1;
+bool lasttyping = false;
+int lastcore = -1;
+const char* holding = nullptr;
+
+void put32(std::vector<unsigned char>& v, long value) {
+    auto u = static_cast<uint32_t>(value);
+    unsigned char b[4];
+    memcpy(b, &u, 4);
+    v.insert(v.end(), b, b + 4);
+}
+
+long get32(const unsigned char* p) {
+    uint32_t u;
+    memcpy(&u, p, 4);
+    return static_cast<long>(u);
+}
+
+void set32(unsigned char* p, long value) {
+    auto u = static_cast<uint32_t>(value);
+    memcpy(p, &u, 4);
+}
+
+unsigned long position(const corejournal& j) { return j.undo.empty() ? j.base : j.undo.back().id; }
+
+void dropsteps(std::deque<step>& steps) {
+    for (const step& s : steps) jbytes -= STEPCOST + static_cast<long>(s.data.size());
+    steps.clear();
+}
+
+int numberof(int n, const LINE* l, const LINE* fallback) {
+    int k = findline(n, l);
+    if (k < 0) k = findline(n, fallback);
+    return k;
+}
+
+corestate capture(int n) {
+    const COREFILE& live = core[n];
+    const COREFILE& c = n == snapcore ? snapshot : live;
+    corestate s;
+    s.line = std::max(1, numberof(n, c.lnptr, live.lnptr));
+    s.col = c.curcol;
+    s.top = std::max(1, numberof(n, c.disln, live.disln));
+    s.stara = c.starA != nullptr ? std::max(0, findline(n, c.starA)) : 0;
+    s.starb = c.starB != nullptr ? std::max(0, findline(n, c.starB)) : 0;
+    s.nextstar = c.nextstar;
+    s.starcount = c.starcount;
+    s.cstara = c.cstarA;
+    s.cstarb = c.cstarB;
+    s.cnextstar = c.cnextstar;
+    s.cstarcount = c.cstarcount;
+    s.curflag = c.curflag;
+    memcpy(s.filname, c.filname, sizeof s.filname);
+    return s;
+}
+
+void restore(const corestate& s) {
+    COREFILE& c = cur();
+    int count = c.lncount;
+    int line = std::clamp(s.line, 1, std::max(1, count));
+    c.lnptr = lineat(corenum, line);
+    c.curline = line;
+    c.curcol = s.col;
+    int top = std::clamp(s.top, 1, line);
+    c.disln = line - top >= depth ? c.lnptr : lineat(corenum, top);
+    c.starA = s.stara > 0 && s.stara <= count ? lineat(corenum, s.stara) : nullptr;
+    c.starB = s.starb > 0 && s.starb <= count ? lineat(corenum, s.starb) : nullptr;
+    c.nextstar = s.nextstar;
+    c.starcount = s.starcount;
+    c.cstarA = s.cstara;
+    c.cstarB = s.cstarb;
+    c.cnextstar = s.cnextstar;
+    c.cstarcount = s.cstarcount;
+    c.curflag = s.curflag;
+    memcpy(c.filname, s.filname, sizeof c.filname);
+}
+
+long currentbound() {
+    long live = 0;
+    for (const COREFILE& c : core) live += c.charcount;
+    long room = hiaddr - live;
+    return std::min(undolimit, std::max(0L, room));
+}
+
+bool isopen(const corejournal& j) { return j.openserial == jserial && !j.discarded && !j.undo.empty(); }
+
+// Gives up the oldest history there is: the bottom of an undo stack, then the far end of a redo
+// stack, and only then a step still being recorded (with its corefile's whole history).
+bool evictone() {
+    int best = -1;
+    for (int n = 0; n < NUMCORE; n++) {
+        corejournal& j = journals[n];
+        if (j.undo.empty() || (isopen(j) && j.undo.size() == 1)) continue;
+        if (best < 0 || j.undo.front().id < journals[best].undo.front().id) best = n;
+    }
+    if (best >= 0) {
+        corejournal& j = journals[best];
+        j.base = j.undo.front().id;
+        jbytes -= STEPCOST + static_cast<long>(j.undo.front().data.size());
+        j.undo.pop_front();
+        return true;
+    }
+    for (corejournal& j : journals) {
+        if (j.redo.empty()) continue;
+        jbytes -= STEPCOST + static_cast<long>(j.redo.front().data.size());
+        j.redo.pop_front();
+        return true;
+    }
+    long largest = -1;
+    for (int n = 0; n < NUMCORE; n++) {
+        if (!isopen(journals[n])) continue;
+        long size = static_cast<long>(journals[n].undo.back().data.size());
+        if (size > largest) {
+            largest = size;
+            best = n;
+        }
+    }
+    if (replay != nullptr && !replay->lost && static_cast<long>(replay->into->data.size()) > largest) {
+        replay->lost = true;
+        jbytes -= static_cast<long>(replay->into->data.size());
+        replay->into->data.clear();
+        replay->into->data.shrink_to_fit();
+        return true;
+    }
+    if (best < 0) return false;
+    corejournal& j = journals[best];
+    dropsteps(j.undo);
+    dropsteps(j.redo);
+    j.base = ++lastid;
+    j.cut = true;
+    j.discarded = true;
+    return true;
+}
+
+void enforce() {
+    long bound = currentbound();
+    while (jbytes > bound && evictone()) {
+    }
+}
+
+// The step that records the changes of corefile n now, or nullptr when nothing is recorded.
+step* target(int n) {
+    if (undolimit <= 0 || n < 0 || n >= VIEWCORE || holding != nullptr) return nullptr;
+    if (replay != nullptr) return replay->core == n && !replay->lost ? replay->into : nullptr;
+    corejournal& j = journals[n];
+    if (j.openserial == jserial) {
+        if (j.discarded || j.undo.empty()) return nullptr;
+        step& s = j.undo.back();
+        if (j.saved == s.id) j.saved = NEVER;  // saved half way through the step
+        return &s;
+    }
+    j.openserial = jserial;
+    j.discarded = false;
+    dropsteps(j.redo);  // a new change: what was undone cannot come back
+    j.undo.emplace_back();
+    step& s = j.undo.back();
+    s.id = ++lastid;
+    s.before = capture(n);
+    jbytes += STEPCOST;
+    touched |= 1u << n;
+    return &s;
+}
+
+void grew(const step* s, size_t before) {
+    jbytes += static_cast<long>(s->data.size()) - static_cast<long>(before);
+    if (jbytes > undolimit) enforce();
+}
+
+// The last record of a step: its op, line and count, or false when the step has none.
+bool lastrecord(const step& s, int& op, long& k, long& count) {
+    if (s.data.size() < HEAD + TRAIL) return false;
+    const unsigned char* r = s.data.data() + get32(s.data.data() + s.data.size() - TRAIL);
+    op = r[0];
+    k = get32(r + 1);
+    count = get32(r + 5);
+    return true;
+}
+
+size_t lastrecordstart(const step& s) { return static_cast<size_t>(get32(s.data.data() + s.data.size() - TRAIL)); }
+
+void head(step& s, unsigned char op, long k, long count) {
+    s.data.push_back(op);
+    put32(s.data, k);
+    put32(s.data, count);
+}
+
+void appendcopy(std::vector<unsigned char>& v, const LINE* l) {
+    int length = linechars(l);
+    v.push_back(static_cast<unsigned char>(static_cast<signed char>(l->object)));
+    put32(v, length);
+    const unsigned char* t = textbase + l->index;
+    if (length > 0) v.insert(v.end(), t, t + length);
+}
+
+// Undoing records: what room they need, and playing them backwards.
+void needs(const step& s, long& chars, int& lines) {
+    chars = 0;
+    lines = 0;
+    size_t at = 0;
+    while (at + HEAD + TRAIL <= s.data.size()) {
+        const unsigned char* r = s.data.data() + at;
+        long count = get32(r + 5);
+        size_t p = at + HEAD;
+        if (r[0] != R_INS) {
+            for (long i = 0; i < count; i++) {
+                long length = get32(s.data.data() + p + 1);
+                chars += length;
+                lines += 1;
+                p += 5 + static_cast<size_t>(length);
+            }
+        }
+        at = p + TRAIL;
+    }
+}
+
+void play(const step& s) {
+    COREFILE& c = cur();
+    size_t end = s.data.size();
+    while (end >= HEAD + TRAIL) {
+        size_t start = static_cast<size_t>(get32(s.data.data() + end - TRAIL));
+        const unsigned char* r = s.data.data() + start;
+        int k = static_cast<int>(get32(r + 1));
+        long count = get32(r + 5);
+        const unsigned char* p = r + HEAD;
+        if (r[0] == R_INS) {
+            c.lnptr = lineat(corenum, k);
+            for (long i = 0; i < count && c.lnptr != c.header; i++) removeline();
+        } else if (r[0] == R_REM) {
+            c.lnptr = lineat(corenum, k - 1);
+            for (long i = 0; i < count; i++) {
+                int length = static_cast<int>(get32(p + 1));
+                insertline(static_cast<signed char>(p[0]), p + 5, length);
+                p += 5 + length;
+            }
+        } else {
+            LINE* l = lineat(corenum, k);
+            if (l != c.header) setline(l, static_cast<signed char>(p[0]), p + 5, static_cast<int>(get32(p + 1)));
+        }
+        end = start;
+    }
+    if (c.lncount == 0) {
+        // never left without lines, whatever the records say
+        c.lnptr = c.header;
+        allocln(OBJ_EMPTY, 0);
+    }
+}
+
+void closestep() {
+    for (int n = 0; n < NUMCORE; n++) {
+        if ((touched & (1u << n)) == 0) continue;
+        corejournal& j = journals[n];
+        if (!isopen(j)) continue;
+        step& s = j.undo.back();
+        if (s.data.empty()) {
+            unsigned long id = s.id;
+            jbytes -= STEPCOST;
+            j.undo.pop_back();
+            if (j.saved == id) j.saved = position(j);
+        } else {
+            s.data.shrink_to_fit();
+        }
+    }
+    touched = 0;
+}
+
+void newstep() {
+    closestep();
+    jserial++;
+}
+
+// Undo (back) or redo: the step is played backwards, what it does recorded as its opposite.
+void travel(bool back) {
+    newstep();
+    int n = corenum;
+    corejournal& j = journals[n];
+    std::deque<step>& from = back ? j.undo : j.redo;
+    if (undolimit <= 0 || n >= VIEWCORE || from.empty()) {
+        if (!back) {
+            progress("Nothing to redo");
+        } else {
+            progress(j.cut ? "No further undo: older changes outgrew the undo memory" : "Nothing to undo");
+        }
+        return;
+    }
+    step s = std::move(from.back());
+    from.pop_back();
+    long chars;
+    int lines;
+    needs(s, chars, lines);
+    if (inadequate(lines, chars)) {
+        if (!full) garbage();
+        if (full || inadequate(lines, chars)) {
+            from.push_back(std::move(s));
+            diserr(back ? "inadequate free space for undo" : "inadequate free space for redo");
+            return;
+        }
+    }
+    step into;
+    into.id = s.id;
+    into.before = capture(n);
+    replaying r{n, &into, false};
+    replay = &r;
+    jbytes += STEPCOST;
+    play(s);
+    replay = nullptr;
+    restore(s.before);
+    jbytes -= STEPCOST + static_cast<long>(s.data.size());
+    std::deque<step>& to = back ? j.redo : j.undo;
+    if (!r.lost) {
+        into.data.shrink_to_fit();
+        to.push_back(std::move(into));
+    } else {
+        jbytes -= STEPCOST;
+        dropsteps(to);  // the way on is lost with this step
+        if (!back) {
+            j.base = ++lastid;
+            j.cut = true;
+        }
+    }
+    COREFILE& c = cur();
+    c.edited = position(j) != j.saved ? 1 : 0;
+    redisplay = 1;
+    newstep();
+    enforce();
+}
+
+}  // namespace
+
+void initjournal() {
+    for (corejournal& j : journals) j = corejournal();
+    lastid = 0;
+    jbytes = 0;
+    touched = 0;
+    jserial = 1;
+    replay = nullptr;
+    snapcore = -1;
+    lastreads = -1;
+    lasttyping = false;
+    lastcore = -1;
+    holding = nullptr;
+    undolimit = UNDOLIMIT;
+    journalforget();
+}
+
+void journalforget() {
+    for (int n = 0; n < NUMCORE; n++) {
+        corejournal& j = journals[n];
+        dropsteps(j.undo);
+        dropsteps(j.redo);
+        j.base = ++lastid;
+        j.saved = core[n].edited ? NEVER : j.base;
+        j.cut = false;
+        j.discarded = false;
+    }
+    touched = 0;
+    jserial++;
+}
+
+void journalhold(const char* keys) { holding = keys; }
+
+void stepbegin(bool typing) {
+    bool scripted = keyreads == lastreads;
+    bool run = typing && lasttyping && corenum == lastcore && cur().lnptr->jstamp == jserial;
+    if (holding != nullptr && !stringonstack(holding)) {
+        holding = nullptr;
+        scripted = run = false;
+    }
+    if (!scripted && !run) newstep();
+    lastreads = keyreads;
+    lasttyping = typing;
+    lastcore = corenum;
+    snapshot = cur();
+    snapcore = corenum;
+}
+
+void stepend() {
+    for (int n = 0; n < NUMCORE; n++) {
+        if (!core[n].edited) journals[n].saved = position(journals[n]);
+    }
+    if (jbytes > 0) enforce();
+}
+
+void jnoteinsert(LINE* after, int count) {
+    step* s = target(corenum);
+    if (s == nullptr || count <= 0) return;
+    size_t before = s->data.size();
+    long k = linenumber(corenum, after) + 1;
+    int op;
+    long k0, c0;
+    if (lastrecord(*s, op, k0, c0) && op == R_INS && k >= k0 && k <= k0 + c0) {
+        set32(s->data.data() + lastrecordstart(*s) + 5, c0 + count);  // the run grows
+        return;
+    }
+    head(*s, R_INS, k, count);
+    put32(s->data, static_cast<long>(before));
+    grew(s, before);
+}
+
+void jnoteremove(LINE* first, int count) {
+    step* s = target(corenum);
+    if (s == nullptr || count <= 0) return;
+    size_t before = s->data.size();
+    long k = linenumber(corenum, first);
+    int op;
+    long k0, c0;
+    bool known = lastrecord(*s, op, k0, c0);
+    if (known && op == R_INS && k >= k0 && k + count <= k0 + c0) {
+        // lines that this step inserted last go again: the insert shrinks
+        size_t start = lastrecordstart(*s);
+        if (c0 == count) {
+            s->data.resize(start);
+        } else {
+            set32(s->data.data() + start + 5, c0 - count);
+        }
+        grew(s, before);
+        return;
+    }
+    size_t start;
+    long total = count;
+    if (known && op == R_REM && k0 == k) {
+        start = lastrecordstart(*s);  // a removal at the same place: one record
+        s->data.resize(s->data.size() - TRAIL);
+        total += c0;
+        set32(s->data.data() + start + 5, total);
+    } else {
+        start = before;
+        head(*s, R_REM, k, count);
+    }
+    LINE* l = first;
+    for (int i = 0; i < count; i++, l = l->down) appendcopy(s->data, l);
+    put32(s->data, static_cast<long>(start));
+    grew(s, before);
+}
+
+void jnotechange(LINE* l) {
+    if (l->jstamp == jserial) return;  // recorded or inserted in this step already
+    l->jstamp = jserial;
+    step* s = target(corenum);
+    if (s == nullptr) return;
+    size_t before = s->data.size();
+    head(*s, R_CHG, linenumber(corenum, l), 1);
+    appendcopy(s->data, l);
+    put32(s->data, static_cast<long>(before));
+    grew(s, before);
+}
+
+void undo() { travel(true); }
+void redo() { travel(false); }
+
+void setundolimit(long kilobytes) {
+    newstep();
+    if (kilobytes <= 0) {
+        undolimit = 0;
+        journalforget();
+        return;
+    }
+    undolimit = kilobytes < LONG_MAX / 1000 ? kilobytes * 1000 : LONG_MAX;
+    enforce();
+}
+
+int undosteps(int n) { return n >= 0 && n < NUMCORE ? static_cast<int>(journals[n].undo.size()) : 0; }
+int redosteps(int n) { return n >= 0 && n < NUMCORE ? static_cast<int>(journals[n].redo.size()) : 0; }
+long journalbytes() { return jbytes; }
+
+}  // namespace zek
