@@ -7,10 +7,14 @@
 #include "editor/journal.h"
 
 #include <algorithm>
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <deque>
+#include <unordered_set>
 #include <vector>
 
 #include "editor/linutils.h"
@@ -57,10 +61,28 @@ struct corejournal {
     bool discarded = false;       // the open step outgrew the bound: nothing more of it is kept
     bool cut = false;             // history was dropped because it outgrew the bound
     unsigned long base = 0;       // the state at the bottom of the undo stack
-    unsigned long saved = 0;      // the state last fetched, saved or cleared
+    // The states in which the corefile was found unedited (fetched, saved, cleared, or never
+    // marked), since its file was last written: undo and redo to one of them clear the flag.
+    std::unordered_set<unsigned long> clean;
+    bool openclean = false;       // the step still open is one of them
+    char filename[NAMELEN + 1] = {};  // the name under which the last of them was found
+    struct stat file = {};            // and that file as it was then
 };
 
-constexpr unsigned long NEVER = ULONG_MAX;
+// Whether the corefile's file `name` is still the one seen at the last clean state (which is
+// then brought up to date): a file written in the meantime matches no state found clean before.
+bool samefile(corejournal& j, const char* name) {
+    if (name[0] == 0) return true;  // no name, no file written
+    struct stat now = {};
+    bool there = stat(name, &now) == 0;
+    const struct stat& known = j.file;
+    bool same = there && strcmp(j.filename, name) == 0 && now.st_ino == known.st_ino && now.st_dev == known.st_dev &&
+                now.st_size == known.st_size && now.st_mtim.tv_sec == known.st_mtim.tv_sec &&
+                now.st_mtim.tv_nsec == known.st_mtim.tv_nsec;
+    j.file = now;
+    snprintf(j.filename, sizeof j.filename, "%s", name);
+    return same;
+}
 
 corejournal journals[NUMCORE];
 unsigned long lastid = 0;
@@ -78,6 +100,7 @@ replaying* replay = nullptr;
 // The step boundaries' memory.
 COREFILE snapshot;  // the current corefile when the key operation began
 int snapcore = -1;
+char wasedited[NUMCORE];
 long lastreads = -1;
 bool lasttyping = false;
 int lastcore = -1;
@@ -212,6 +235,16 @@ bool evictone() {
     return true;
 }
 
+// Forgets the clean states that undo and redo can no longer reach.
+void prune(corejournal& j) {
+    std::unordered_set<unsigned long> reachable{j.base};
+    for (const step& s : j.undo) reachable.insert(s.id);
+    for (const step& s : j.redo) reachable.insert(s.id);
+    for (auto it = j.clean.begin(); it != j.clean.end();) {
+        it = reachable.count(*it) != 0 ? std::next(it) : j.clean.erase(it);
+    }
+}
+
 void enforce() {
     long bound = currentbound();
     while (jbytes > bound && evictone()) {
@@ -226,11 +259,15 @@ step* target(int n) {
     if (j.openserial == jserial) {
         if (j.discarded || j.undo.empty()) return nullptr;
         step& s = j.undo.back();
-        if (j.saved == s.id) j.saved = NEVER;  // saved half way through the step
+        if (j.openclean) {
+            j.clean.erase(s.id);  // saved half way through the step
+            j.openclean = false;
+        }
         return &s;
     }
     j.openserial = jserial;
     j.discarded = false;
+    j.openclean = false;
     dropsteps(j.redo);  // a new change: what was undone cannot come back
     j.undo.emplace_back();
     step& s = j.undo.back();
@@ -335,7 +372,7 @@ void closestep() {
             unsigned long id = s.id;
             jbytes -= STEPCOST;
             j.undo.pop_back();
-            if (j.saved == id) j.saved = position(j);
+            if (j.clean.erase(id) != 0) j.clean.insert(position(j));
         } else {
             s.data.shrink_to_fit();
         }
@@ -398,7 +435,8 @@ void travel(bool back) {
         }
     }
     COREFILE& c = cur();
-    c.edited = position(j) != j.saved ? 1 : 0;
+    c.edited = j.clean.count(position(j)) != 0 ? 0 : 1;
+    wasedited[n] = c.edited;  // the flag that undo and redo set is no save
     redisplay = 1;
     newstep();
     enforce();
@@ -418,6 +456,7 @@ void initjournal() {
     lasttyping = false;
     lastcore = -1;
     holding = nullptr;
+    memset(wasedited, 0, sizeof wasedited);
     undolimit = UNDOLIMIT;
     journalforget();
 }
@@ -428,7 +467,11 @@ void journalforget() {
         dropsteps(j.undo);
         dropsteps(j.redo);
         j.base = ++lastid;
-        j.saved = core[n].edited ? NEVER : j.base;
+        j.clean.clear();
+        if (!core[n].edited) j.clean.insert(j.base);
+        j.filename[0] = 0;
+        samefile(j, core[n].filname);
+        j.openclean = false;
         j.cut = false;
         j.discarded = false;
     }
@@ -451,11 +494,22 @@ void stepbegin(bool typing) {
     lastcore = corenum;
     snapshot = cur();
     snapcore = corenum;
+    for (int n = 0; n < NUMCORE; n++) wasedited[n] = core[n].edited;
 }
 
 void stepend() {
     for (int n = 0; n < NUMCORE; n++) {
-        if (!core[n].edited) journals[n].saved = position(journals[n]);
+        if (core[n].edited) continue;
+        corejournal& j = journals[n];
+        if (strcmp(j.filename, core[n].filname) != 0) {
+            samefile(j, core[n].filname);  // another file: the states found clean are so for theirs
+        } else if (wasedited[n] && !samefile(j, core[n].filname)) {
+            j.clean.clear();  // cleared by a write of the file: no other state matches it now
+        }
+        unsigned long here = position(j);
+        j.clean.insert(here);
+        j.openclean = isopen(j) && j.undo.back().id == here;
+        if (j.clean.size() > 2 * (j.undo.size() + j.redo.size()) + 64) prune(j);
     }
     if (jbytes > 0) enforce();
 }
