@@ -548,8 +548,6 @@ void linkrun(int n, LINE* after, LINE* first, LINE* last, int lines, long chars)
     corenum = saved;
 }
 
-void touchline(LINE* l) { jnotechange(l); }
-
 static bool holdschars(int kind) { return kind != OBJ_EMPTY && kind != OBJ_PICTURE && kind != OBJ_DEAD; }
 
 void setline(LINE* l, int kind, const unsigned char* text, int length) {

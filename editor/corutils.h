@@ -94,8 +94,12 @@ void unlinkrun(int n, LINE* first, LINE* last, int lines, long chars);
 void linkrun(int n, LINE* after, LINE* first, LINE* last, int lines, long chars);
 // Announces that line l of the current corefile is about to change in place (its characters,
 // length or kind). The character primitives announce themselves; code that writes into a line
-// directly calls it first.
-void touchline(LINE* l);
+// directly calls it first. A line already recorded in this step of the journal costs nothing.
+extern unsigned jserial;
+void jnotechange(LINE* l);
+inline void touchline(LINE* l) {
+    if (l->jstamp != jserial) jnotechange(l);
+}
 // Gives line l of the current corefile the kind and text given, moving it where it must.
 void setline(LINE* l, int kind, const unsigned char* text, int length);
 // Inserts a line of the kind and text given after the current line, which it becomes.

@@ -6,16 +6,16 @@
 // that a record stays right while headers move, are collected and are handed out again.
 #include "editor/journal.h"
 
-#include <algorithm>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <unordered_set>
-#include <vector>
 
 #include "editor/linutils.h"
 #include "editor/scrin.h"
@@ -48,10 +48,64 @@ struct corestate {
     char filname[NAMELEN + 1] = {};
 };
 
+// A step's records: a byte buffer that grows by realloc, which moves a large block by
+// remapping it rather than copying it, so that a large step costs one write of its bytes.
+class bytes {
+public:
+    bytes() = default;
+    bytes(const bytes&) = delete;
+    bytes& operator=(const bytes&) = delete;
+    bytes(bytes&& o) noexcept : p(o.p), n(o.n), cap(o.cap) { o.p = nullptr, o.n = o.cap = 0; }
+    bytes& operator=(bytes&& o) noexcept {
+        if (this != &o) {
+            std::free(p);
+            p = o.p, n = o.n, cap = o.cap;
+            o.p = nullptr, o.n = o.cap = 0;
+        }
+        return *this;
+    }
+    ~bytes() { std::free(p); }
+    size_t size() const { return n; }
+    bool empty() const { return n == 0; }
+    unsigned char* data() { return p; }
+    const unsigned char* data() const { return p; }
+    void append(const void* from, size_t count) {
+        if (n + count > cap) grow(n + count);
+        if (count > 0) memcpy(p + n, from, count);
+        n += count;
+    }
+    void push_back(unsigned char b) { append(&b, 1); }
+    void resize(size_t count) { n = count < n ? count : n; }  // only ever shortens
+    void clear() {
+        std::free(p);
+        p = nullptr, n = cap = 0;
+    }
+    void shrink_to_fit() {
+        if (n == cap) return;
+        if (n == 0) return clear();
+        void* q = std::realloc(p, n);
+        if (q != nullptr) p = static_cast<unsigned char*>(q), cap = n;
+    }
+
+private:
+    void grow(size_t need) {
+        size_t c = std::max(need, std::max<size_t>(cap * 2, 256));
+        void* q = std::realloc(p, c);
+        if (q == nullptr) {
+            fputs("zek: out of memory for the undo journal\n", stderr);
+            std::abort();
+        }
+        p = static_cast<unsigned char*>(q);
+        cap = c;
+    }
+    unsigned char* p = nullptr;
+    size_t n = 0, cap = 0;
+};
+
 struct step {
     unsigned long id = 0;  // names the state the step leads to
     corestate before;      // restored when the step is undone
-    std::vector<unsigned char> data;
+    bytes data;
 };
 constexpr long STEPCOST = static_cast<long>(sizeof(step));
 
@@ -65,6 +119,7 @@ struct corejournal {
     // marked), since its file was last written: undo and redo to one of them clear the flag.
     std::unordered_set<unsigned long> clean;
     bool openclean = false;       // the step still open is one of them
+    unsigned long lastclean = 0;  // the one found last
     char filename[NAMELEN + 1] = {};  // the name under which the last of them was found
     struct stat file = {};            // and that file as it was then
 };
@@ -87,6 +142,7 @@ bool samefile(corejournal& j, const char* name) {
 corejournal journals[NUMCORE];
 unsigned long lastid = 0;
 long jbytes = 0;
+long boundnow = 0;  // the bound when the step began: past it, records give way at once
 unsigned touched = 0;  // corefiles with a step open in this step
 
 // While undo or redo plays a step, what it records goes here.
@@ -98,19 +154,24 @@ struct replaying {
 replaying* replay = nullptr;
 
 // The step boundaries' memory.
-COREFILE snapshot;  // the current corefile when the key operation began
+// The current corefile's cursor and marks when the key operation began.
+struct marks {
+    LINE *lnptr = nullptr, *disln = nullptr, *starA = nullptr, *starB = nullptr;
+    int curcol = 1, starcount = 0, cstarA = 0, cstarB = 0, cstarcount = 0, curflag = 1;
+    char nextstar = 'A', cnextstar = 'A';
+};
+marks snapshot;
 int snapcore = -1;
 char wasedited[NUMCORE];
+bool mayrename = false;  // a command or undo ran: file names may have changed
 long lastreads = -1;
 bool lasttyping = false;
 int lastcore = -1;
 const char* holding = nullptr;
 
-void put32(std::vector<unsigned char>& v, long value) {
+void put32(bytes& v, long value) {
     auto u = static_cast<uint32_t>(value);
-    unsigned char b[4];
-    memcpy(b, &u, 4);
-    v.insert(v.end(), b, b + 4);
+    v.append(&u, 4);
 }
 
 long get32(const unsigned char* p) {
@@ -139,7 +200,11 @@ int numberof(int n, const LINE* l, const LINE* fallback) {
 
 corestate capture(int n) {
     const COREFILE& live = core[n];
-    const COREFILE& c = n == snapcore ? snapshot : live;
+    marks c = snapshot;
+    if (n != snapcore) {
+        c = {live.lnptr, live.disln, live.starA, live.starB, live.curcol, live.starcount, live.cstarA,
+             live.cstarB, live.cstarcount, live.curflag, live.nextstar, live.cnextstar};
+    }
     corestate s;
     s.line = std::max(1, numberof(n, c.lnptr, live.lnptr));
     s.col = c.curcol;
@@ -153,7 +218,7 @@ corestate capture(int n) {
     s.cnextstar = c.cnextstar;
     s.cstarcount = c.cstarcount;
     s.curflag = c.curflag;
-    memcpy(s.filname, c.filname, sizeof s.filname);
+    memcpy(s.filname, live.filname, sizeof s.filname);  // names change only after the first record
     return s;
 }
 
@@ -187,6 +252,8 @@ long currentbound() {
 
 bool isopen(const corejournal& j) { return j.openserial == jserial && !j.discarded && !j.undo.empty(); }
 
+bool dropopen(long over);
+
 // Gives up the oldest history there is: the bottom of an undo stack, then the far end of a redo
 // stack, and only then a step still being recorded (with its corefile's whole history).
 bool evictone() {
@@ -209,20 +276,27 @@ bool evictone() {
         j.redo.pop_front();
         return true;
     }
-    long largest = -1;
+    return dropopen(-1);
+}
+
+// Gives up the largest step still being recorded that is larger than `over` (with its
+// corefile's whole history, which cannot be undone past it), or the one undo or redo is
+// recording; false when there is none.
+bool dropopen(long over) {
+    int best = -1;
+    long largest = over;
     for (int n = 0; n < NUMCORE; n++) {
         if (!isopen(journals[n])) continue;
-        long size = static_cast<long>(journals[n].undo.back().data.size());
+        long size = STEPCOST + static_cast<long>(journals[n].undo.back().data.size());
         if (size > largest) {
             largest = size;
             best = n;
         }
     }
-    if (replay != nullptr && !replay->lost && static_cast<long>(replay->into->data.size()) > largest) {
+    if (replay != nullptr && !replay->lost && STEPCOST + static_cast<long>(replay->into->data.size()) > largest) {
         replay->lost = true;
         jbytes -= static_cast<long>(replay->into->data.size());
         replay->into->data.clear();
-        replay->into->data.shrink_to_fit();
         return true;
     }
     if (best < 0) return false;
@@ -246,8 +320,11 @@ void prune(corejournal& j) {
 }
 
 void enforce() {
-    long bound = currentbound();
-    while (jbytes > bound && evictone()) {
+    boundnow = currentbound();
+    // a step that alone outgrows the bound goes first, and takes none of the others with it
+    while (jbytes > boundnow && dropopen(boundnow)) {
+    }
+    while (jbytes > boundnow && evictone()) {
     }
 }
 
@@ -261,6 +338,7 @@ step* target(int n) {
         step& s = j.undo.back();
         if (j.openclean) {
             j.clean.erase(s.id);  // saved half way through the step
+            j.lastclean = 0;
             j.openclean = false;
         }
         return &s;
@@ -280,7 +358,7 @@ step* target(int n) {
 
 void grew(const step* s, size_t before) {
     jbytes += static_cast<long>(s->data.size()) - static_cast<long>(before);
-    if (jbytes > undolimit) enforce();
+    if (jbytes > boundnow) enforce();
 }
 
 // The last record of a step: its op, line and count, or false when the step has none.
@@ -301,12 +379,11 @@ void head(step& s, unsigned char op, long k, long count) {
     put32(s.data, count);
 }
 
-void appendcopy(std::vector<unsigned char>& v, const LINE* l) {
+void appendcopy(bytes& v, const LINE* l) {
     int length = linechars(l);
     v.push_back(static_cast<unsigned char>(static_cast<signed char>(l->object)));
     put32(v, length);
-    const unsigned char* t = textbase + l->index;
-    if (length > 0) v.insert(v.end(), t, t + length);
+    if (length > 0) v.append(textbase + l->index, static_cast<size_t>(length));
 }
 
 // Undoing records: what room they need, and playing them backwards.
@@ -373,6 +450,7 @@ void closestep() {
             jbytes -= STEPCOST;
             j.undo.pop_back();
             if (j.clean.erase(id) != 0) j.clean.insert(position(j));
+            j.lastclean = 0;
         } else {
             s.data.shrink_to_fit();
         }
@@ -436,7 +514,8 @@ void travel(bool back) {
     }
     COREFILE& c = cur();
     c.edited = j.clean.count(position(j)) != 0 ? 0 : 1;
-    wasedited[n] = c.edited;  // the flag that undo and redo set is no save
+    for (int m = 0; m < NUMCORE; m++) wasedited[m] = core[m].edited;  // the flag set here is no save
+    mayrename = true;
     redisplay = 1;
     newstep();
     enforce();
@@ -468,6 +547,7 @@ void journalforget() {
         dropsteps(j.redo);
         j.base = ++lastid;
         j.clean.clear();
+        j.lastclean = 0;
         if (!core[n].edited) j.clean.insert(j.base);
         j.filename[0] = 0;
         samefile(j, core[n].filname);
@@ -481,7 +561,13 @@ void journalforget() {
 
 void journalhold(const char* keys) { holding = keys; }
 
-void stepbegin(bool typing) {
+void stepbegin(bool typing, bool command) {
+    if (undolimit <= 0) return;
+    if (command) {
+        // only commands clear the edited flag (and rename corefiles); keys only set it
+        mayrename = true;
+        for (int n = 0; n < NUMCORE; n++) wasedited[n] = core[n].edited;
+    }
     bool scripted = keyreads == lastreads;
     bool run = typing && lasttyping && corenum == lastcore && cur().lnptr->jstamp == jserial;
     if (holding != nullptr && !stringonstack(holding)) {
@@ -492,26 +578,37 @@ void stepbegin(bool typing) {
     lastreads = keyreads;
     lasttyping = typing;
     lastcore = corenum;
-    snapshot = cur();
+    if (run) return;  // the corefile's step is open: its state before it is taken
+    const COREFILE& c = cur();
+    snapshot = {c.lnptr, c.disln, c.starA, c.starB, c.curcol, c.starcount, c.cstarA,
+                c.cstarB, c.cstarcount, c.curflag, c.nextstar, c.cnextstar};
     snapcore = corenum;
-    for (int n = 0; n < NUMCORE; n++) wasedited[n] = core[n].edited;
+    if (!scripted && !run) boundnow = currentbound();
 }
 
 void stepend() {
-    for (int n = 0; n < NUMCORE; n++) {
+    if (undolimit <= 0) return;
+    // after a key, only the corefiles it changed are looked at; after a command or undo, all
+    unsigned look = mayrename ? (1u << NUMCORE) - 1 : touched;
+    for (; look != 0; look &= look - 1) {
+        int n = __builtin_ctz(look);
         if (core[n].edited) continue;
         corejournal& j = journals[n];
         if (strcmp(j.filename, core[n].filname) != 0) {
             samefile(j, core[n].filname);  // another file: the states found clean are so for theirs
-        } else if (wasedited[n] && !samefile(j, core[n].filname)) {
+        } else if (mayrename && wasedited[n] && !samefile(j, core[n].filname)) {
             j.clean.clear();  // cleared by a write of the file: no other state matches it now
+            j.lastclean = 0;
         }
         unsigned long here = position(j);
-        j.clean.insert(here);
         j.openclean = isopen(j) && j.undo.back().id == here;
+        if (here == j.lastclean) continue;
+        j.clean.insert(here);
+        j.lastclean = here;
         if (j.clean.size() > 2 * (j.undo.size() + j.redo.size()) + 64) prune(j);
     }
-    if (jbytes > 0) enforce();
+    mayrename = false;
+    if (jbytes > boundnow) enforce();
 }
 
 void jnoteinsert(LINE* after, int count) {

@@ -6,7 +6,7 @@
 
 namespace zek {
 
-constexpr long UNDOLIMIT = 4000000;  // bytes of history by default (and at most the free store)
+constexpr long UNDOLIMIT = 500000;  // bytes of history by default (and at most the free store)
 
 extern long undolimit;   // bytes the journal may hold; 0: nothing is recorded
 extern unsigned jserial;  // the step being recorded: lines it inserted or recorded carry it
@@ -16,7 +16,7 @@ void initjournal();
 // Step boundaries. Every key operation and every command begins a step, except that a run of
 // typing and rubout on one line is one step, and so is everything that comes from one pushed
 // string (a procedure, a function key, a script loop). stepend follows each of them.
-void stepbegin(bool typing);
+void stepbegin(bool typing, bool command = false);
 void stepend();
 // Every corefile's history is dropped; the present texts are where undo stops.
 void journalforget();

@@ -75,7 +75,7 @@ void prcmnd() {
             if (full && (command.sideffects & CF_FULL)) {
                 diserr("files full; command ignored");
             } else {
-                stepbegin(false);
+                stepbegin(false, true);
                 if ((command.sideffects & CF_WARN) && cur().edited) progress("Warning: corefile not saved");
                 if (command.prompt[0] != 0) progress(command.prompt);
                 getparam();
