@@ -21,6 +21,7 @@ struct CMDSPEC {
     PROCPTR checker;
     PROCPTR cmdop;
     const char* prompt;
+    const char* help = nullptr;  // what the command does, for the help view
 };
 
 constexpr int NUMCOMMANDS = 80;

@@ -17,6 +17,7 @@ struct edtable {
     int replimit;
     int cmpmask;
     PROCPTR operatn[8];
+    const char* help = nullptr;  // what the key does, for the help view
 };
 
 extern edtable edittable[NUMOPS];

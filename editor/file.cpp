@@ -356,7 +356,10 @@ static bool pline(FILE* out, const LINE* l) {
 }
 
 // Writes lines first..last of the current corefile; trailing blanks are removed first.
+static long written = 0;  // lines pfile wrote last
+
 static void pfile(FILE* out) {
+    written = 0;
     int first = param[2];
     int last = param[3];
     if (first == 0 && last == 0) {
@@ -367,7 +370,9 @@ static void pfile(FILE* out) {
     const COREFILE& c = cur();
     int number = 1;
     for (const LINE* l = c.header->down; l != c.header && number <= last; l = l->down, number++) {
-        if (number >= first && !pline(out, l)) ioerr = 1;
+        if (number < first) continue;
+        if (!pline(out, l)) ioerr = 1;
+        written++;
     }
     if (ferror(out)) ioerr = 1;
 }
@@ -433,6 +438,13 @@ static bool replacefile(const char* name) {
     return true;
 }
 
+// Screen mode: "Saved 12 lines to notes.txt".
+static void confirmwrite(const char* verb, const char* preposition) {
+    char text[NAMELEN + 64];
+    snprintf(text, sizeof text, "%s %ld line%s %s %s", verb, written, written == 1 ? "" : "s", preposition, curfile);
+    confirm(text);
+}
+
 static void writefailed() {
     ioerr = 1;
     diserr(" Write Failed ");
@@ -450,6 +462,7 @@ void savefile() {
     if (out != nullptr && fclose(out) != 0) ok = false;
     if (ok) {
         cur().edited = 0;
+        confirmwrite("Saved", "to");
         return;
     }
     unlink(curfile);
@@ -470,6 +483,7 @@ void ovrwritefile() {
     }
     if (replacefile(curfile)) {
         cur().edited = 0;
+        confirmwrite("Saved", "to");
     } else {
         writefailed();
     }
@@ -492,7 +506,11 @@ void join() {
         // nothing more can be done: the message says the write failed
     }
     if (keep >= 0) close(keep);
-    if (!ok) writefailed();
+    if (ok) {
+        confirmwrite("Added", "to the end of");
+    } else {
+        writefailed();
+    }
 }
 
 void deletefile() {

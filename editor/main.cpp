@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -57,7 +58,10 @@ const char* const helptext =
     "\n"
     "(2) To use xqzek, replace zek by xqzek.\n"
     "\n"
-    "(3) For more help, see README.md in the zek source folder.";
+    "(3) For more help, see README.md in the zek source folder.\n"
+    "\n"
+    "(4) zeks, or ZEK_SCREEN=1 zek, starts in screen mode: zek draws its own\n"
+    "full screen in the terminal, and F1 or ESC ? there lists every key and command.";
 
 static const char commandkey[] = {3, 0};
 static char startcommand[600];  // the queued FETCH, NAME, RUN or PROCEDURE keys
@@ -121,6 +125,27 @@ static void runstartcommand(const char* name, const char* file) {
     }
 }
 
+// A start-up file that cannot be read becomes the corefile's name only when it does not exist:
+// one that exists but cannot be read, or is a directory or a device, is named on the message
+// line and left alone (naming the corefile after it would let a later save replace it unseen).
+static bool startfilemissing(const char* name) {
+    struct stat st;
+    int why = stat(name, &st) == 0 ? 0 : errno;
+    if (why == ENOENT || why == ENOTDIR) return true;
+    char text[NAMELEN + 80];
+    if (why != 0) {
+        snprintf(text, sizeof text, "%s cannot be read (%s): nothing fetched", name, strerror(why));
+    } else if (S_ISDIR(st.st_mode)) {
+        snprintf(text, sizeof text, "%s is a directory: nothing fetched", name);
+    } else if (!S_ISREG(st.st_mode)) {
+        snprintf(text, sizeof text, "%s is not a regular file: nothing fetched", name);
+    } else {
+        snprintf(text, sizeof text, "%s cannot be read (%s): nothing fetched", name, strerror(EACCES));
+    }
+    progress(text);
+    return false;
+}
+
 void getfpar() {
     if (fparnum < 2 || fparam1 == nullptr) return;
     if (strlen(fparam1) > NAMELEN) {
@@ -133,6 +158,7 @@ void getfpar() {
     fprs();
     const char* command = (del == 2) ? "NA" : "FE";
     del = 0;
+    if (command[0] == 'N' && !startfilemissing(fparam1)) return;
     // An emergency copy of an earlier session is pointed out once the file is there.
     char copy[NAMELEN + 16];
     savename(copy, sizeof copy, fparam1);
@@ -153,9 +179,10 @@ void getfpar() {
 
 void queuestartkeys() {
     if (fparnum == 3 && strcmp(fparam1, "-d") == 0) {
-        // A driver named by an absolute path is run as it stands; any other is looked for here.
+        // A driver named by a path is run as it stands; a bare name is looked for here, not
+        // in the search path.
         char path[sizeof startcommand - 4];
-        snprintf(path, sizeof path, "%s%s", fparam2[0] == '/' ? "" : "./", fparam2);
+        snprintf(path, sizeof path, "%s%s", strchr(fparam2, '/') != nullptr ? "" : "./", fparam2);
         if (typable(path)) {
             snprintf(startcommand, sizeof startcommand, "RU%s\r", path);
             pushfn(startcommand);
@@ -171,11 +198,28 @@ void queuestartkeys() {
         }
     } else if (fparnum <= 2) {
         getfpar();
+    } else if (fparnum == 3) {
+        getfpar();
+        char text[200];
+        snprintf(text, sizeof text, "Only the first file name is taken: %s is left out", fparam2);
+        progresslater(text);
     }
     pushfn(commandkey);
 }
 
 static void usage(const char* text) { printf("\n%s\n\n", text); }
+
+// An argument that looks like an option (a "-" and more) where none is taken: anything but -p
+// or -d first with a name after it (-h is answered before). That name may begin with "-".
+static const char* unknownoption(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        if (a[0] != '-' || a[1] == 0) continue;
+        if (i == 1 && argc == 3 && (strcmp(a, "-p") == 0 || strcmp(a, "-d") == 0)) return nullptr;
+        return a;
+    }
+    return nullptr;
+}
 
 // A procedure or driver name is run through a 48-character file parameter: a longer one would
 // be cut and could run another file, so it is refused before anything starts.
@@ -186,9 +230,14 @@ static bool startnamefits(int argc, char** argv) {
         fprintf(stderr, "zek: the procedure file name is longer than %d characters: %s\n", NAMELEN, argv[2]);
         return false;
     }
-    if (strcmp(argv[1], "-d") == 0 && length + (argv[2][0] == '/' ? 0 : 2) > NAMELEN) {
-        fprintf(stderr, "zek: the driver name is longer than %d characters (with the \"./\" put before a name that does not begin with \"/\"): %s\n",
-                NAMELEN, argv[2]);
+    bool bare = strchr(argv[2], '/') == nullptr;
+    if (strcmp(argv[1], "-d") == 0 && length + (bare ? 2 : 0) > NAMELEN) {
+        if (bare) {
+            fprintf(stderr, "zek: the driver name is longer than %d characters (with the \"./\" put before a name that does not begin with \"/\"): %s\n",
+                    NAMELEN, argv[2]);
+        } else {
+            fprintf(stderr, "zek: the driver name is longer than %d characters: %s\n", NAMELEN, argv[2]);
+        }
         return false;
     }
     return true;
@@ -211,21 +260,26 @@ int zekmain(int argc, char** argv) {
     fparam2 = argc > 2 ? argv[2] : nullptr;
     fparam3 = argc > 3 ? argv[3] : nullptr;
     fparam4 = argc > 4 ? argv[4] : nullptr;
-    if (argc == 2 && strcmp(argv[1], "-h") == 0) {
+    // Wrong command lines end with status 2, the status of bad usage.
+    if ((argc == 2 || argc == 3) && (strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "--help") == 0)) {
         usage(helptext);
         return 0;
     }
     if (argc == 2 && strcmp(argv[1], "-d") == 0) {
         usage("You need to give the name of the driver file. Type zek -h for details.");
-        return 0;
+        return 2;
     }
     if (argc == 2 && strcmp(argv[1], "-p") == 0) {
         usage("You need to give the name of the procedure file. Type zek -h for details.");
-        return 0;
+        return 2;
     }
     if (argc > 3) {
         usage("Too many arguments. Type zek -h for details.");
-        return 0;
+        return 2;
+    }
+    if (const char* unknown = unknownoption(argc, argv)) {
+        fprintf(stderr, "zek: unknown option %s. Type zek -h for details.\n", unknown);
+        return 2;
     }
     if (!startnamefits(argc, argv)) return 1;
 
@@ -234,8 +288,13 @@ int zekmain(int argc, char** argv) {
     stermpars();
     if (screenmode && !hasterminal) {
         screenmode = 0;
-        fputs("zek: screen mode needs a terminal (standard input and TERM): the screen protocol goes to standard output\n",
-              stderr);
+        if (noscreen != nullptr) {
+            fprintf(stderr, "zek: screen mode needs %s (TERM=%s cannot): the screen protocol goes to standard output\n",
+                    noscreen, getenv("TERM"));
+        } else {
+            fputs("zek: screen mode needs a terminal (standard input and TERM): the screen protocol goes to standard output\n",
+                  stderr);
+        }
     }
     getwindsize();
     physterm();

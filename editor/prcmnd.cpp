@@ -94,7 +94,6 @@ void prcmnd() {
         }
         clearhelp();
         xqtransmit("$Cx");
-        showlater();
         shadow_ptr = 0;
     }
     mode = savedmode;

@@ -14,8 +14,10 @@
 #include "editor/getparam.h"
 #include "editor/linutils.h"
 #include "editor/scrin.h"
+#include "editor/screen.h"
 #include "editor/scrout.h"
 #include "editor/syshandler.h"
+#include "editor/terminal_xq.h"
 #include "editor/utilptr.h"
 
 namespace zek {
@@ -231,6 +233,36 @@ static bool search() {
     return false;
 }
 
+// How much of the cursor line the find at the cursor covers: the pattern's match (the line
+// pattern of unit 7: the rest of the line); 0 for the record units and a negated pattern.
+static int foundlength() {
+    setptr();
+    if (atend() || lp->object == OBJ_EMPTY || lp->object == OBJ_PICTURE) return 0;
+    if (scanunit == 7) return lp->length - cp + 1;
+    if (scanunit == 5 || scanunit == 6 || strchr(scanpattern, PC_NOT) != nullptr) return 0;
+    const LINE* line = lp;
+    int start = cp;
+    int negated = 0;
+    bool ok = rawmatch(reinterpret_cast<const unsigned char*>(scanpattern), negated);
+    int end = lp == line ? cp : line->length + 1;
+    return ok && end > start ? end - start : 0;
+}
+
+// Screen mode: the found text is highlighted until the next key; a search that found nothing
+// says so.
+static void showfind(bool success) {
+    if (!screenmode) return;
+    if (success) {
+        composer().str("$Th").num(foundlength()).send();
+        return;
+    }
+    char shown[120];
+    untransstring(scanpattern, shown, sizeof shown);
+    char text[160];
+    snprintf(text, sizeof text, "Nothing more found for \"%s\"", shown);
+    confirm(text);
+}
+
 static void found() {
     setcur();
     vl_result[loopdepth] = 1;
@@ -240,17 +272,21 @@ static void found() {
 void find() {
     vl_result[loopdepth] = 0;
     setptr();
-    if (search()) found();
+    bool success = search();
+    if (success) found();
     mode = 1;
     putresult();
+    showfind(success);
 }
 
 void resfind() {
     vl_result[loopdepth] = 0;
     setptr();
     moveoneunit();
-    if (search()) found();
+    bool success = search();
+    if (success) found();
     putresult();
+    showfind(success);
 }
 
 void resnumber() {
@@ -286,6 +322,8 @@ void changechk() {
 // One replacement at the pointer, for a match at or over its line's end: the line is opened
 // or closed at the cursor and the replacement written there. False, with nothing changed,
 // when the line cannot grow; otherwise the pointer is left where the search goes on.
+static long changes = 0;  // replacements made by the CHANGE in progress
+
 static bool replaceone(int replace, int patternlength) {
     COREFILE& c = cur();
     bool atlineend = cp > lp->length || lp->object == OBJ_EMPTY;
@@ -330,6 +368,7 @@ static bool replaceone(int replace, int patternlength) {
     // A match at a line end cannot take the line end away; nor can an empty replacement
     // that removed nothing make progress: continue after it.
     if (atlineend || !changed) nextc();
+    changes++;
     return true;
 }
 
@@ -415,6 +454,7 @@ static bool replaceinline(int replace, int patternlength, bool& nospace) {
         shiftline();
         l = c.lnptr;
     }
+    changes += k;
     memcpy(textbase + l->index, text.data(), static_cast<size_t>(length));
     if (length < n) memset(textbase + l->index + length, FREEPOS, static_cast<size_t>(n - length));
     if (l->index + length > avail) avail = l->index + length;
@@ -441,6 +481,7 @@ void change() {
     int replace = static_cast<int>(strlen(targetstring));
     int patternlength = static_cast<int>(strlen(scanpattern));
     bool nospace = false;
+    changes = 0;
     setptr();
     bool found = fastsearch();
     while (found && !full && !nospace) {
@@ -458,6 +499,9 @@ void change() {
     }
     if (full || nospace) diserr("Warning: operation may not have been completed");
     redisplay = 1;
+    char text[48];
+    snprintf(text, sizeof text, "%ld change%s", changes, changes == 1 ? "" : "s");
+    confirm(text);
 }
 
 void scantext() {

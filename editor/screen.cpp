@@ -30,6 +30,8 @@ void screenmodel::resize(int rows, int cols) {
     commandtext.clear();
     textrow = 2;
     textcol = 1;
+    notetext.clear();
+    foundlength = 0;
     repaint = true;
     drawstatus();
     drawruler();
@@ -44,6 +46,9 @@ std::string screenmodel::row(int r) const {
 
 unsigned char screenmodel::kind(int r, int c) const {
     if (r < 0 || r >= nrows || c < 0 || c >= ncols) return CELL_PLAIN;
+    if (foundlength > 0 && r == textrow && intext(r) && c >= textcol && c < textcol + foundlength && c < ncols - 1) {
+        return CELL_FOUND;
+    }
     return kinds[static_cast<size_t>(r) * static_cast<size_t>(ncols) + static_cast<size_t>(c)];
 }
 
@@ -157,7 +162,12 @@ void screenmodel::drawruler() {
 
 void screenmodel::drawmessage() {
     int r = helpline();
-    int c = puttext(r, 0, ncols - 1, messagetext, messageerror ? CELL_ERROR : CELL_PLAIN);
+    int c;
+    if (messagetext.empty() && !waitack) {
+        c = puttext(r, 0, ncols - 1, notetext, CELL_NOTE);
+    } else {
+        c = puttext(r, 0, ncols - 1, messagetext, messageerror ? CELL_ERROR : CELL_PLAIN);
+    }
     if (waitack) c = puttext(r, c, ncols - 1, WAITMARK, CELL_WAIT);
     clearrow(r, c, ncols - 1);
 }
@@ -179,6 +189,27 @@ void screenmodel::fieldchanged(char letter) {
         case 'h': drawmessage(); break;
         default: drawstatus(); break;
     }
+}
+
+void screenmodel::keyarrived() {
+    if (foundlength > 0) {
+        foundlength = 0;
+        if (intext(textrow)) changed[static_cast<size_t>(textrow)] = true;
+    }
+    if (!notetext.empty()) {
+        notetext.clear();
+        drawmessage();
+    }
+}
+
+// The text cursor moves; a highlight moves with it, so both rows are drawn again.
+void screenmodel::movetext(int r, int c) {
+    if (foundlength > 0) {
+        if (intext(textrow)) changed[static_cast<size_t>(textrow)] = true;
+        if (intext(r)) changed[static_cast<size_t>(r)] = true;
+    }
+    textrow = r;
+    textcol = c;
 }
 
 // An error that still waits for its answer survives the regeneration (a resize while it waits):
@@ -224,7 +255,9 @@ void screenmodel::feed(const char* s) {
         case '+':
             focus = FOCUS_TEXT;
             return;
-        case '-': return;
+        case '-':
+            keyarrived();
+            return;
         case 'X':
         case 'W':
             regenerate();
@@ -239,8 +272,7 @@ void screenmodel::feed(const char* s) {
             int r = 0;
             int c = 0;
             if (!number(p, r) || !comma(p) || !number(p, c)) return;
-            textrow = r;
-            textcol = c - 1;
+            movetext(r, c - 1);
             return;
         }
         case 'c':
@@ -252,6 +284,7 @@ void screenmodel::feed(const char* s) {
             char second = *p++;
             switch (second) {
                 case '+': focus = FOCUS_COMMAND; return;
+                case '-': keyarrived(); return;
                 case 'c':
                     if (*p != 0) commandtext += *p;
                     break;
@@ -270,6 +303,13 @@ void screenmodel::feed(const char* s) {
             int r = 0;
             if (second == 'x') {
                 for (int row = 2; row <= windowend(); row++) clearrow(row, 0, ncols - 1);
+                return;
+            }
+            if (second == 'h') {
+                int n = 0;
+                if (!number(p, n)) return;
+                foundlength = n > 0 ? n : 0;
+                if (intext(textrow)) changed[static_cast<size_t>(textrow)] = true;
                 return;
             }
             if (second == 'f') {
@@ -303,11 +343,17 @@ void screenmodel::feed(const char* s) {
             char letter = *p++;
             unsigned char k = static_cast<unsigned char>(letter);
             if (k == 0 || k >= 128) return;
+            if (letter == 'k') {
+                notetext = p;
+                drawmessage();
+                return;
+            }
             fields[k] = p;
             if (letter == 'h' && waitack) return;  // the waiting error keeps the line
             if (letter == 'e' || letter == 'h') {
                 messagetext = p;
                 messageerror = letter == 'e';
+                if (*p != 0) notetext.clear();  // a new message replaces the confirmation
             }
             fieldchanged(letter);
             return;

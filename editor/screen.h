@@ -16,6 +16,8 @@ enum : unsigned char {
     CELL_RULER,   // the tab ruler
     CELL_ERROR,   // an error message
     CELL_WAIT,    // the mark of a message that waits for RETURN or rubout
+    CELL_NOTE,    // a confirmation of finished work on the message row
+    CELL_FOUND,   // the text a search found
 };
 
 // The layout: row 0 the status line, row 1 the ruler, rows 2 (windowtop) to rows - 3
@@ -54,6 +56,10 @@ public:
     // 'f', 'i', 'b', 'M', 'U', 'V'); empty when none was sent since the last regeneration.
     std::string field(char letter) const;
     const std::string& message() const { return messagetext; }
+    // The confirmation shown on the message row until the next key ("$mk"), and the text a
+    // search found, highlighted from the text cursor until the next key ("$Th" length).
+    const std::string& note() const { return notetext; }
+    int found() const { return foundlength; }
     const std::string& command() const { return commandtext; }
     bool waiting() const { return waitack; }
 
@@ -81,6 +87,8 @@ private:
     focus_t focus = FOCUS_COMMAND;
     int textrow = 2;
     int textcol = 1;
+    std::string notetext;
+    int foundlength = 0;
 
     bool intext(int r) const { return r >= 2 && r <= windowend(); }
     void put(int r, int c, unsigned char ch, unsigned char k);
@@ -93,6 +101,8 @@ private:
     void drawmessage();
     void drawcommand();
     void regenerate();
+    void keyarrived();  // a key ends the confirmation and the highlight
+    void movetext(int r, int c);
 };
 
 extern int screenmode;  // 1 when the built-in front-end draws the screen through curses

@@ -11,11 +11,14 @@
 #include "editor/corutils.h"
 #include "editor/ecap.h"
 #include "editor/file.h"
+#include "editor/help.h"
 #include "editor/scan.h"
+#include "editor/scrout.h"
 #include "editor/screen.h"
 #include "editor/sys_linux.h"
 #include "editor/syshandler.h"
 #include "editor/sysutils.h"
+#include "editor/termkeys.h"
 #include "editor/termutils_xq.h"
 #include "editor/terminal_xq.h"
 
@@ -49,6 +52,9 @@ int del = 0;
 void (*endofinput)() = endsession_eof;
 
 static int numvalue = 0;  // the numeric key code being collected
+// Bytes of the keyboard that began like a terminal key but were none: read again, one by one.
+static unsigned char unread[16];
+static int unreadcount = 0;
 static const char interruptkey[] = {3, 0};
 
 static void bind(int index, int op) { intran[index] = op; }
@@ -96,7 +102,7 @@ void initintran() {
         {ctl('W'), OP_RESUME}, {ctl('Y'), OP_SUSPEND}, {ctl('V'), OP_KILL}, {127, OP_KILL},
         {ctl('X'), OP_ACK}, {'Y', OP_MATCHTEST}, {'S', OP_RESULTTEST}, {'{', OP_LOOPSTART},
         {'|', OP_LOOPEND}, {'}', OP_LOOPTEST}, {'~', OP_LEVELUP}, {'w', OP_LEVELDOWN},
-        {'q', OP_IF}, {'u', OP_ELSE}, {'V', OP_ENDIF}, {'v', OP_ENDIF},
+        {'q', OP_IF}, {'u', OP_ELSE}, {'V', OP_ENDIF}, {'v', OP_ENDIF}, {'?', OP_HELP},
     };
     for (const auto& k : escs) bindesc(k.ch, k.op);
     for (int d = 0; d <= 9; d++) bindesc('0' + d, OP_FNKEY0 + d);
@@ -144,6 +150,41 @@ void initintran() {
     for (int n = 1; n <= 9; n++) bindcode(223 + n, OP_FNKEY0 + n);
 }
 
+const char* keysourcehelp(int op) {
+    static const struct {
+        int op;
+        const char* text;
+    } texts[] = {
+        {OP_PREFIX1, "prefix: the next key is read in the ESC table"},
+        {OP_PREFIX2, "prefix: the next key is read in the ESC [ table"},
+        {OP_NUMCODE, "begins a numeric key code: ESC [ digits, ended by ~ or any other key"},
+        {OP_HELP, "this help (screen mode)"},
+        {OP_RESUME, "resume a paused script, or the suspended driver program"},
+        {OP_SUSPEND, "pause a script for typed keys, or suspend the driver program"},
+        {OP_KILL, "end the driver program"},
+        {OP_ACK, "acknowledge the driver program (a line feed to it)"},
+        {OP_MATCHTEST, "in scripts, {-}n pattern: go on if wildcard variable n is the pattern, else to {:}"},
+        {OP_RESULTTEST, "in scripts, {=}n: go on if the result register is n, else to {:}"},
+        {OP_LOOPSTART, "in scripts, {<}: a loop starts"},
+        {OP_LOOPEND, "in scripts, {>}: back to the loop's start"},
+        {OP_LOOPTEST, "in scripts, {^}: count the register down, or leave the loop at 0"},
+        {OP_LEVELUP, "in scripts, {$}n: a new result register holding n"},
+        {OP_LEVELDOWN, "in scripts, {%}: back to the previous result register"},
+        {OP_IF, "in scripts, {?}: go on if the result register is above 0, else to {:}"},
+        {OP_ELSE, "in scripts, {:}: else; skip to {.}"},
+        {OP_ENDIF, "in scripts, {.}: ends a condition"},
+    };
+    for (const auto& t : texts) {
+        if (t.op == op) return t.text;
+    }
+    if (op >= OP_FNKEY0 && op <= OP_FNKEY0 + 9) {
+        static char text[10][40];
+        snprintf(text[op - OP_FNKEY0], sizeof text[0], "run function-key string %d", op - OP_FNKEY0);
+        return text[op - OP_FNKEY0];
+    }
+    return nullptr;
+}
+
 void initscrin() {
     initintran();
     escflg = 0;
@@ -169,6 +210,7 @@ void initscrin() {
     memset(patt, 0, sizeof patt);
     del = 0;
     numvalue = 0;
+    unreadcount = 0;
 }
 
 void pushfn(const char* string) {
@@ -393,23 +435,102 @@ static void construct(int op) {
     }
 }
 
+constexpr int KEYGAP = 30;  // milliseconds: the bytes of one terminal key come together
+
+static bool decodingkeys() { return screenmode && hasterminal && inptr == stdin; }
+
+// A keyboard byte; -2 when `waitms` (not negative) passed without one, -1 when interrupted.
+static int keyboardraw(int waitms) {
+    if (unreadcount > 0) {
+        int b = unread[0];
+        unreadcount -= 1;
+        memmove(unread, unread + 1, static_cast<size_t>(unreadcount));
+        return b;
+    }
+    if (waitms >= 0 && !inputwithin(inptr, waitms)) return -2;
+    return zekgetc();
+}
+
+// In screen mode an ESC opens a sequence that may be one of the terminal's keys: its bytes are
+// collected while they come at once and form a prefix of one. A key is delivered whole; any
+// other run leaves the ESC alone (the editor's own ESC keys, typed slowly or quickly) and the
+// bytes after it are read again.
+static int keyboardbyte(termkey& key) {
+    int first = keyboardraw(-1);
+    if (first != 27 || !decodingkeys()) return first;
+    unsigned char seq[sizeof unread];
+    size_t n = 0;
+    seq[n++] = 27;
+    for (;;) {
+        termkey k;
+        seqstate state = termkeys.classify(seq, n, k);
+        if (state == SEQ_KEY) {
+            key = k;
+            return TERMINALKEY;
+        }
+        if (state == SEQ_NOT || n == sizeof seq) break;
+        int c = keyboardraw(KEYGAP);
+        if (c < 0) break;
+        seq[n++] = static_cast<unsigned char>(c);
+    }
+    memmove(unread + (n - 1), unread, static_cast<size_t>(unreadcount));
+    memcpy(unread, seq + 1, n - 1);
+    unreadcount += static_cast<int>(n - 1);
+    return 27;
+}
+
+void dropunread() { unreadcount = 0; }
+
+int nextbyte(termkey& key) {
+    key = termkey{};
+    if (stringontop()) {
+        flushoutput();
+        unsigned char b = static_cast<unsigned char>(*fnstack[fnptr]);
+        if (b == 0) {
+            fnptr -= 1;
+            return -1;
+        }
+        fnstack[fnptr]++;
+        return b;
+    }
+    showlater();
+    int byte = keyboardbyte(key);
+    return byte == TERMINALKEY || byte < 0 ? byte : byte & 255;
+}
+
+// A terminal key: true when it delivers an operation (in `type`); otherwise it has done its
+// work (a function-key string pushed, the help view shown) or rung the bell.
+static bool terminalkey(const termkey& key) {
+    escflg = 0;
+    int op = termkeyop(key);
+    if (op == OP_HELP) {
+        helpview();
+    } else if (op >= OP_FNKEY0) {
+        int n = op - OP_FNKEY0;
+        if (fn[n][0] == 0) {
+            ringbell();  // nothing bound to this function key
+        } else {
+            pushfn(fn[n]);
+        }
+    } else if (op == 0) {
+        ringbell();
+    } else {
+        type = op;
+        holdch = 0;
+        return true;
+    }
+    return false;
+}
+
 void fetchchar() {
     for (;;) {
         if (pendingsignals != 0) runsignals();
-        int byte;
-        if (stringontop()) {
-            flushoutput();
-            unsigned char b = static_cast<unsigned char>(*fnstack[fnptr]);
-            if (b == 0) {
-                fnptr -= 1;
-                continue;
-            }
-            fnstack[fnptr]++;
-            byte = b;
-        } else {
-            byte = zekgetc();
-            if (byte < 0) continue;  // interrupted: the stack may hold a new string
-            byte &= 255;
+        termkey key;
+        int byte = nextbyte(key);
+        if (byte < 0) continue;  // a string ended, or interrupted: the stack may hold a new string
+        if (byte == TERMINALKEY) {
+            if (terminalkey(key)) return;
+            continue;
         }
 
         int index;
@@ -428,7 +549,9 @@ void fetchchar() {
 
         switch (type) {
             case 0:
-            case 9:
+                continue;
+            case OP_HELP:
+                helpview();
                 continue;
             case OP_OTHER:
             case OP_DIGIT:

@@ -27,6 +27,7 @@ enum : int {
     OP_PREFIX1 = 6,
     OP_PREFIX2 = 7,
     OP_NUMCODE = 8,
+    OP_HELP = 9,  // the help view in screen mode; ignored otherwise
     OP_RESUME = 13,
     OP_SUSPEND = 14,
     OP_KILL = 15,
@@ -84,9 +85,22 @@ extern long matcharray[WILDLEN];
 extern char patt[WILDLEN];
 extern int del;
 
+// Ends a key the terminal sent as a whole (screen mode): what nextbyte returns for it.
+constexpr int TERMINALKEY = 256;
+
 void initscrin();
 void initintran();  // the default key table and character map
 void fetchchar();
+struct termkey;
+// The byte that fetchchar takes next: from the top pushed string, or from the keyboard, where
+// in screen mode a key that the terminal sends as a sequence comes whole (TERMINALKEY, the
+// key in `key`). -1 when there is nothing yet (a string ended, a signal interrupted the read).
+int nextbyte(termkey& key);
+// Forgets the keyboard bytes that came with an ESC that was no terminal key.
+void dropunread();
+// What an operation number of the key source does, for the help view; nullptr for the numbers
+// of the key-operation table.
+const char* keysourcehelp(int op);
 void pushfn(const char* string);
 // True while `string` is one of the pushed strings being read.
 bool stringonstack(const char* string);

@@ -13,12 +13,14 @@
 #include "editor/float.h"
 #include "editor/getparam.h"
 #include "editor/scrin.h"
+#include "editor/screen.h"
 #include "editor/tabs.h"
 #include "editor/terminal_xq.h"
 
 namespace zek {
 
 int bhelp = 0;
+static char later[200];  // the progress message that waits for the keyboard
 int oldcore = -1, oldline = -1, oldcol = -1, oldlncnt = -1, oldcoreview = -1;
 const char* const views[8] = {"TEXT    ", "RECORD  ", "RECORD  ", "GRAPHICS",
                               "GRAPHICS", "MATH    ", "MATH    ", "VIEWTAB "};
@@ -37,8 +39,6 @@ const char* modename(int n) {
         default: return "Integer ";
     }
 }
-
-static char later[160];
 
 void initscrout() {
     bhelp = 0;
@@ -67,6 +67,10 @@ void showlater() {
     if (later[0] == 0) return;
     progress(later);
     later[0] = 0;
+}
+
+void confirm(const char* text) {
+    if (screenmode) putstring(text, 'k');
 }
 
 void clearhelp() {

@@ -13,11 +13,14 @@ const char* modename(int n);  // 8-character name of a mode or parameter kind
 void initscrout();
 int diserr(const char* text);
 void progress(const char* text);
-// A progress text shown when the command line next finishes a command (start-up notices, which
-// the start-up command would otherwise clear at once).
+void clearhelp();
+// A progress message kept for the moment the editor first reads the keyboard, after the
+// queued start-up keys have run (so that their commands do not clear it at once).
 void progresslater(const char* text);
 void showlater();
-void clearhelp();
+// Screen mode only: a short confirmation of finished work on the message row, until the next
+// key. Nothing is sent in the protocol mode.
+void confirm(const char* text);
 void putstats();
 void gendis();
 void putfloat();

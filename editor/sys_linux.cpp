@@ -2,6 +2,7 @@
 #include "editor/sys_linux.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,13 @@ bool inputpending(FILE* stream) {
     if (stream == nullptr) return false;
     // glibc keeps the unread part of a stream's buffer between these two pointers.
     return stream->_IO_read_ptr < stream->_IO_read_end;
+}
+
+bool inputwithin(FILE* stream, int ms) {
+    if (stream == nullptr) return false;
+    if (inputpending(stream)) return true;
+    struct pollfd p = {fileno(stream), POLLIN, 0};
+    return poll(&p, 1, ms) > 0;
 }
 
 int openregular(const char* name, int flags, mode_t mode) {

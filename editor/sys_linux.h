@@ -9,6 +9,9 @@ namespace zek {
 
 // True when a read from `stream` would be served from its buffer without blocking.
 bool inputpending(FILE* stream);
+// True when a read from `stream` would not block within `ms` milliseconds (its buffer holds
+// bytes, or its descriptor becomes readable); false after the time or an interruption.
+bool inputwithin(FILE* stream, int ms);
 
 // Every file the editor or the generator opens goes through these. The file is opened without
 // blocking (a FIFO or a device never holds the editor up) and kept only when it is a regular

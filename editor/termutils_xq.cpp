@@ -1,6 +1,9 @@
-// Curses and terminfo for key input; in screen mode also the drawing of the screen model,
-// otherwise nothing is drawn through them. Without a terminal (pipes, scripts, tests) none of
-// this touches curses and the geometry comes from LINES and COLUMNS or defaults to 24 by 80.
+// The terminal. In the protocol mode it is only a key source: its modes are set through the
+// terminal interface and terminfo is read for its size and bell, but no curses screen is made,
+// so nothing (no alternate screen, no clearing) is ever sent to it and what the editor writes
+// to standard output stays there after the end. In screen mode curses draws the screen model.
+// Without a terminal (pipes, scripts, tests) none of this touches curses and the geometry comes
+// from LINES and COLUMNS or defaults to 24 by 80.
 #define NCURSES_WIDECHAR 1
 #include "editor/termutils_xq.h"
 
@@ -20,6 +23,7 @@
 #include <cwchar>
 
 #include "editor/screen.h"
+#include "editor/termkeys.h"
 #include "editor/terminal_xq.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -97,21 +101,24 @@ static void appendcap(const char* cap) {
     leavelength += n;
 }
 
-// Before curses starts: the shell's settings, the former signal actions and the locale in which
-// Latin-1 text is shown.
-static void screenbefore() {
-    setlocale(LC_CTYPE, "");
+// Before the terminal is changed: the shell's settings and the former signal actions; in screen
+// mode also the locale in which Latin-1 text is shown.
+static void terminalbefore() {
+    if (screenmode) setlocale(LC_CTYPE, "");
     restorable = tcgetattr(0, &shellmodes) == 0 ? 1 : 0;
     for (int i = 0; i < NFATAL; i++) sigaction(fatalsignals[i], nullptr, &fatalbefore[i]);
 }
 
-// After curses started: the strings that leave the screen, the handlers, the exit hook, and
-// which Latin-1 characters the terminal's character set can show.
-static void screenafter() {
+// After the terminal is taken: the handlers and the exit hook that give it back, and in screen
+// mode the strings that leave the screen and which Latin-1 characters the terminal's character
+// set can show.
+static void terminalafter() {
     outfd = fileno(cursesout);
-    appendcap(exit_attribute_mode);
-    appendcap(cursor_normal);
-    appendcap(exit_ca_mode);
+    if (screenmode) {
+        appendcap(exit_attribute_mode);
+        appendcap(cursor_normal);
+        appendcap(exit_ca_mode);
+    }
     for (int i = 0; i < NFATAL; i++) {
         if (fatalbefore[i].sa_handler == SIG_IGN) continue;  // a signal ignored stays ignored
         struct sigaction sa = {};
@@ -124,6 +131,7 @@ static void screenafter() {
 #if defined(__SANITIZE_ADDRESS__)
     __sanitizer_set_death_callback(restoreatexit);
 #endif
+    if (!screenmode) return;
     for (int c = 0; c < 256; c++) {
         if (c < 32 || (c >= 127 && c < 160)) {
             glyphok[c] = false;
@@ -137,33 +145,60 @@ static void screenafter() {
     }
 }
 
+static bool validcap(const char* cap) { return cap != nullptr && cap != reinterpret_cast<const char*>(-1); }
+
+const char* noscreen = nullptr;
+
+// A key's sequence from the terminal's description, or nullptr.
+static const char* keystring(const char* name) {
+    const char* s = tigetstr(name);
+    return validcap(s) ? s : nullptr;
+}
+
 void stermpars() {
-    if (screen != nullptr) return;
-    hasterminal = 0;
+    if (hasterminal) return;
+    noscreen = nullptr;
     if (!isatty(0)) return;
     const char* term = getenv("TERM");
     if (term == nullptr || *term == 0) return;
     int err = 0;
-    // The terminal type is tried first, so that an unknown one means running without curses
-    // rather than an exit inside the library. The description read for the trial is freed at
-    // once: the screen below reads its own, which endterminal frees.
-    bool known = setupterm(term, 0, &err) == OK;
-    if (cur_term != nullptr) del_curterm(cur_term);
-    if (!known) return;
-    // Curses output goes to the terminal, never into a front-end pipe on standard output.
-    cursesout = isatty(1) ? stdout : fopen("/dev/tty", "w");
-    if (cursesout == nullptr) return;
-    if (screenmode) screenbefore();
-    screen = newterm(term, cursesout, stdin);
-    if (screen == nullptr) {
-        if (cursesout != stdout) fclose(cursesout);
-        cursesout = nullptr;
-        restorable = 0;
+    // The terminal type is tried first, so that an unknown one means running without the
+    // terminal's key mode rather than an exit inside the library.
+    if (setupterm(term, 0, &err) != OK) {
+        if (cur_term != nullptr) del_curterm(cur_term);
         return;
+    }
+    // Terminal output (the bell, the screen) goes to the terminal, never into a front-end pipe
+    // on standard output.
+    cursesout = isatty(1) ? stdout : fopen("/dev/tty", "w");
+    if (cursesout == nullptr) {
+        del_curterm(cur_term);
+        return;
+    }
+    if (screenmode) {
+        // The description read for the trial is freed: the screen reads its own, which
+        // endterminal frees. A terminal that cannot place the cursor cannot show a screen.
+        bool canmove = validcap(cursor_address);
+        del_curterm(cur_term);
+        if (canmove) {
+            terminalbefore();
+            screen = newterm(term, cursesout, stdin);
+            if (screen != nullptr) loadtermkeys(keystring);
+        } else {
+            noscreen = "a terminal that can move the cursor";
+        }
+        if (screen == nullptr) {
+            if (cursesout != stdout) fclose(cursesout);
+            cursesout = nullptr;
+            restorable = 0;
+            return;
+        }
+    } else {
+        terminalbefore();  // the description stays: its size and its bell
     }
     ttyfd = 0;
     hasterminal = 1;
-    if (screenmode) screenafter();
+    terminalafter();
 }
 
 int getwindsize() {
@@ -189,16 +224,32 @@ int getwindsize() {
     return setgeometry(rows, cols);
 }
 
+// Key input one character at a time, without echo, RETURN as carriage return; the interrupt
+// and suspend characters moved, the other special characters off. Curses sets the modes in
+// screen mode; in the protocol mode they are derived from the shell's settings each time, so
+// that a second call (after a shell command, a resume, a resize) never mistakes the editor's
+// own settings for the shell's.
 void initerm() {
     if (!hasterminal) return;
-    cbreak();
-    noecho();
-    nonl();
-    intrflush(stdscr, FALSE);
-    keypad(stdscr, FALSE);
-    if (tcgetattr(ttyfd, &oldintrps) != 0) return;
+    if (screenmode) {
+        cbreak();
+        noecho();
+        nonl();
+        intrflush(stdscr, FALSE);
+        keypad(stdscr, FALSE);
+        if (tcgetattr(ttyfd, &oldintrps) != 0) return;
+        newintrps = oldintrps;
+    } else {
+        if (!restorable) return;
+        oldintrps = shellmodes;
+        newintrps = shellmodes;
+        newintrps.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL);
+        newintrps.c_lflag |= ISIG;
+        newintrps.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR);
+        newintrps.c_cc[VMIN] = 1;
+        newintrps.c_cc[VTIME] = 0;
+    }
     modesaved = true;
-    newintrps = oldintrps;
     newintrps.c_cc[VINTR] = 0x1F;
     newintrps.c_cc[VQUIT] = 0;
     newintrps.c_cc[VSTART] = 0;
@@ -216,7 +267,11 @@ void initerm() {
 
 void reseterm() {
     if (!hasterminal) return;
-    if (screenmode && drawing) {
+    if (!screenmode) {
+        if (modesaved) tcsetattr(ttyfd, TCSANOW, &oldintrps);
+        return;
+    }
+    if (drawing) {
         endwin();
         drawing = 0;
     }
@@ -227,41 +282,44 @@ void reseterm() {
 }
 
 void screenrefresh() {
-    if (!hasterminal) return;
-    if (screenmode) {
-        screendraw(1);
-    } else {
-        refresh();
-    }
+    if (hasterminal && screenmode) screendraw(1);
 }
 
 void (*bellwatch)() = nullptr;
 
+static int puttty(int c) { return putc(c, cursesout); }
+
 void ringbell() {
     if (bellwatch != nullptr) bellwatch();
-    if (hasterminal) beep();
+    if (!hasterminal) return;
+    if (screenmode) {
+        beep();
+    } else if (validcap(bell)) {
+        tputs(bell, 1, puttty);
+        fflush(cursesout);
+    }
 }
 
 void endterminal() {
     if (!hasterminal) return;
-    endwin();
-    drawing = 0;
+    if (screenmode) {
+        endwin();
+        drawing = 0;
+        delscreen(screen);
+        screen = nullptr;
+    } else if (cur_term != nullptr) {
+        del_curterm(cur_term);
+    }
     restorable = 0;
-    delscreen(screen);
-    screen = nullptr;
     if (cursesout != nullptr && cursesout != stdout) fclose(cursesout);
     cursesout = nullptr;
     hasterminal = 0;
 }
 
+// On resume the screen's program mode is restored (the first draw enters the screen again);
+// the protocol mode sends nothing to the terminal, initerm sets its modes again.
 void entercamode() {
-    if (!hasterminal) return;
-    // In screen mode the first draw after the resume enters the screen again.
-    if (!screenmode && enter_ca_mode != nullptr) {
-        tputs(enter_ca_mode, 1, [](int c) { return putc(c, cursesout); });
-        fflush(cursesout);
-    }
-    reset_prog_mode();
+    if (hasterminal && screenmode) reset_prog_mode();
 }
 
 // The other hooks keep their places in start-up, exit, shell escape and suspension. Only
@@ -292,26 +350,29 @@ static attr_t attributes(unsigned char kind) {
         case CELL_RULER: return A_DIM;
         case CELL_ERROR: return A_BOLD;
         case CELL_WAIT: return A_REVERSE | A_BOLD;
+        case CELL_NOTE: return A_BOLD;
+        case CELL_FOUND: return A_STANDOUT;
         default: return A_NORMAL;
     }
 }
 
-// Copies one row of the model into the window: Latin-1 codes as characters, "~" for control
-// codes and "?" for what the terminal's character set cannot show.
-static void drawrow(int r, int width) {
+// A Latin-1 code as the terminal shows it: "~" for control codes, "?" for what the terminal's
+// character set cannot show.
+static wchar_t glyph(unsigned char code) {
+    if (code < 32 || (code >= 127 && code < 160)) return L'~';
+    return glyphok[code] ? static_cast<wchar_t>(code) : L'?';
+}
+
+// Writes `n` cells of row r: text[c] with the attributes attr(c); the rest of the row is cleared.
+template <typename Attr>
+static void putrow(int r, const std::string& text, int n, int width, Attr attr) {
     static cchar_t row[MAXCOLS + 1];
-    std::string text = scrmodel.row(r);
-    int n = scrmodel.cols() < width ? scrmodel.cols() : width;
+    if (n > static_cast<int>(text.size())) n = static_cast<int>(text.size());
+    if (n > width) n = width;
     if (n > MAXCOLS) n = MAXCOLS;
     for (int c = 0; c < n; c++) {
-        unsigned char code = static_cast<unsigned char>(text[static_cast<size_t>(c)]);
-        wchar_t glyph[2] = {static_cast<wchar_t>(code), 0};
-        if (code < 32 || (code >= 127 && code < 160)) {
-            glyph[0] = L'~';
-        } else if (!glyphok[code]) {
-            glyph[0] = L'?';
-        }
-        setcchar(&row[c], glyph, attributes(scrmodel.kind(r, c)), 0, nullptr);
+        wchar_t shown[2] = {glyph(static_cast<unsigned char>(text[static_cast<size_t>(c)])), 0};
+        setcchar(&row[c], shown, attr(c), 0, nullptr);
     }
     mvwadd_wchnstr(stdscr, r, 0, row, n);
     if (n < width) {
@@ -320,8 +381,15 @@ static void drawrow(int r, int width) {
     }
 }
 
+// Copies one row of the model into the window.
+static void drawrow(int r, int width) {
+    putrow(r, scrmodel.row(r), scrmodel.cols(), width, [r](int c) { return attributes(scrmodel.kind(r, c)); });
+}
+
+static bool helpup = false;  // the help view covers the screen
+
 void screendraw(int force) {
-    if (!screenmode || !hasterminal || !drawing) return;
+    if (!screenmode || !hasterminal || !drawing || helpup) return;
     long long now = nowms();
     if (!force && now - lastdraw < DRAWGAP) return;
     lastdraw = now;
@@ -350,6 +418,37 @@ void screendraw(int force) {
 }
 
 void screenrepaint() { scrmodel.markall(); }
+
+bool helpdraw(const std::vector<std::string>& rows, int top, const std::string& title, const std::string& footer) {
+    if (!screenmode || !hasterminal || !drawing) return false;
+    helpup = true;
+    int height = 0;
+    int width = 0;
+    getmaxyx(stdscr, height, width);
+    auto bar = [width](int r, const std::string& text) {
+        std::string padded = text;
+        if (static_cast<int>(padded.size()) < width) padded.append(static_cast<size_t>(width) - padded.size(), ' ');
+        putrow(r, padded, width, width, [](int) { return static_cast<attr_t>(A_REVERSE); });
+    };
+    bar(0, title);
+    for (int r = 1; r < height - 1; r++) {
+        size_t i = static_cast<size_t>(top + r - 1);
+        const std::string& text = i < rows.size() ? rows[i] : std::string();
+        putrow(r, text, width, width, [](int) { return static_cast<attr_t>(A_NORMAL); });
+    }
+    if (height > 1) bar(height - 1, footer);
+    curs_set(0);
+    wrefresh(stdscr);
+    return true;
+}
+
+void helpclose() {
+    if (!helpup) return;
+    helpup = false;
+    curs_set(1);
+    screenrepaint();
+    screendraw(1);
+}
 
 bool stdoutisscreen() { return screenmode && hasterminal && cursesout == stdout; }
 

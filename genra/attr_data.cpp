@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "genra/input_base.h"
+#include "genra/xref.h"
 
 namespace zek {
 
@@ -112,6 +113,16 @@ int kindof(int tok) {
     }
 }
 
+// The names declared by the reading, in order, with their places (kept only while reports or
+// the cross-reference are wanted): a duplicated name is reported where it is declared again.
+std::vector<xref_name> declared;
+
+void declare(const char* name, bool type) {
+    if (q_reports == nullptr && q_xref == nullptr) return;
+    declared.push_back({name, q_here()});
+    if (q_xref != nullptr) (type ? q_xref->types : q_xref->values).push_back(declared.back());
+}
+
 // The state of one declaration being read.
 struct typereader {
     int acceptable = K_IDENT | K_END | K_EOF;
@@ -143,6 +154,7 @@ struct typereader {
         attr_table_entry& t = attr_table[current];
         emptytype(t);
         snprintf(t.type, sizeof t.type, "%s", name);
+        declare(name, true);
         resetscratch();
     }
 
@@ -159,6 +171,7 @@ struct typereader {
         t.list.push_back(name);
         t.valence.push_back(pending);
         pending = 0;
+        declare(name, false);
         return t.entries++;
     }
 
@@ -263,6 +276,7 @@ void readattr(const char* fname) {
     file_operation = "attribute input";
     file_position[0] = 0;
     q_stat = 0;
+    declared.clear();
     openfile(fname, 0);
     gettypes();
     q_skipall();
@@ -275,11 +289,21 @@ void readattr(const char* fname) {
     }
     std::stable_sort(q_att_table.begin(), q_att_table.end(),
                      [](const attr_qlookup& a, const attr_qlookup& b) { return strcmp(a.text, b.text) < 0; });
-    for (size_t i = 1; i < q_att_table.size(); i++) {
-        if (strcmp(q_att_table[i - 1].text, q_att_table[i].text) == 0) {
-            q_err("Warning: attribute value ", q_att_table[i].text, " duplicated");
+    for (size_t i = 1, repeat = 0; i < q_att_table.size(); i++) {
+        if (strcmp(q_att_table[i - 1].text, q_att_table[i].text) != 0) {
+            repeat = 0;
+            continue;
         }
+        // The place of the declaration after the first (then the third, ...) of this name.
+        q_place where = q_here();
+        size_t seen = 0;
+        for (const xref_name& d : declared) {
+            if (d.name == q_att_table[i].text && seen++ == repeat + 1) where = d.where;
+        }
+        repeat++;
+        q_err_at(where, "Warning: attribute value ", q_att_table[i].text, " duplicated");
     }
+    declared.clear();
     file_operation = "";
 }
 

@@ -108,6 +108,14 @@ std::string terminalof(const char* entry) {
     return name;
 }
 
+// What a run met, told also to a program that collects reports (the corefile's lines name the
+// compiled entry, whose attribute bytes are no text): the entry by its word.
+void runnotice(const std::string& text, const char* entry) {
+    std::string message = text;
+    if (entry != nullptr) message += " \"" + entryword(entry) + "\"";
+    q_notice(q_place(), true, message.c_str());
+}
+
 }  // namespace
 
 bool findtag(const char* entry, int field, const char* tag) {
@@ -115,6 +123,7 @@ bool findtag(const char* entry, int field, const char* tag) {
     std::string text(f, static_cast<size_t>(fieldlength(f)));
     if (text.empty()) {
         q_printf(MSGCORE, "Field %d does not exist in %s", field, entry);
+        runnotice("Field " + std::to_string(field) + " does not exist in the entry of", entry);
         return false;
     }
     for (const group& g : locate_strings(text)) {
@@ -122,6 +131,7 @@ bool findtag(const char* entry, int field, const char* tag) {
         if (!taken) continue;
         if (g.items.empty()) {
             q_printf(MSGCORE, "No pointers found for tag %s, field %d in %s", tag, field, entry);
+            runnotice(std::string("No pointers found for tag ") + tag + ", field " + std::to_string(field) + " in the entry of", entry);
             return false;
         }
         const piece& p = g.items[static_cast<size_t>(getrandom(static_cast<long>(g.items.size())))];
@@ -130,6 +140,7 @@ bool findtag(const char* entry, int field, const char* tag) {
         return true;
     }
     q_printf(MSGCORE, "Tag %s not present in field %d of %s", tag, field, entry);
+    runnotice(std::string("Tag ") + tag + " not present in field " + std::to_string(field) + " of the entry of", entry);
     return false;
 }
 
@@ -139,6 +150,7 @@ void process_indirect_ops(t_treenode leaf) {
         const char* entry = validentry(leaf);
         if (entry == nullptr) {
             q_printf(MSGCORE, "wrong tag or field number? tag %s in field %d", ind->tag.c_str(), ind->fieldnum);
+            runnotice("An indirection (tag " + ind->tag + ", field " + std::to_string(ind->fieldnum) + ") starts from a leaf without a word", nullptr);
             return;
         }
         if (!findtag(entry, ind->fieldnum, ind->tag.c_str())) {
@@ -163,6 +175,7 @@ void process_indirect_ops(t_treenode leaf) {
         if (d.error != 0) {
             q_line(MSGCORE, 0, "Unable to match indirection pointer");
             q_printf(MSGCORE, "category: %s, pointer: %s, error number: %d", d.class_.c_str(), chosen_pointer.c_str(), d.error);
+            runnotice("Unable to match indirection pointer \"" + chosen_pointer + "\" of category " + d.class_, nullptr);
             purge_attr_list(&d.attributes);
             d = t_dict_lookup();
             return;

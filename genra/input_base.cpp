@@ -5,6 +5,7 @@
 #include "genra/input_base.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +20,7 @@
 #include "editor/linutils.h"
 #include "editor/sys_linux.h"
 #include "editor/syshandler.h"
+#include "genra/xref.h"
 
 namespace zek {
 
@@ -30,6 +32,7 @@ int lfret = 0;
 const char* file_operation = "";
 char file_position[POSITIONMAX + 1];
 int q_stat = 0;
+std::vector<q_report>* q_reports = nullptr;
 
 constexpr int ENDFILE = -1;  // what getone gives at the end of the input
 
@@ -66,9 +69,21 @@ static const tokenelement tokentable[] = {
     {"", -1},
 };
 
-// The token queue: the tokens made from one input character.
+// Where a character or token stands: `file` indexes the names of the files of this reading.
+struct tokpos {
+    int file = -1;
+    int line = 0;
+    int column = 0;
+};
+static std::vector<std::string> posfiles;
+static tokpos charpos;      // the character getone gave last
+static tokpos identpos;     // the first character of the identifier being collected
+static tokpos macrorefpos;  // the macro reference whose text is being read
+
+// The token queue: the tokens made from one input character, each with its place.
 struct queuetype {
     int queue[45];
+    tokpos where[45];
     int head = 0;
     int tail = -1;
     int length = 0;
@@ -79,7 +94,11 @@ static queuetype tokenq;
 struct fileinf {
     int fd = -1;
     std::string f_name;
-    int f_line = 1;
+    int f_line = 1;  // the line count of the closing report (a %define line is not counted)
+    int nameindex = -1;
+    int pline = 1;  // the place of the byte read last, every line counted
+    int pcol = 0;
+    bool atnewline = false;
     unsigned char buffer[1 << 16];
     size_t pos = 0;
     size_t len = 0;
@@ -111,11 +130,54 @@ static char outbuf[60];
 
 bool identchar(int c) { return c == '%' || (c > 0 && c < 256 && c != 4 && (charkind[c] & CK_LETTER) != 0); }
 
-static void enqueue(int tok) {
+static void enqueue_at(int tok, const tokpos& where) {
     if (tokenq.length >= static_cast<int>(sizeof tokenq.queue / sizeof tokenq.queue[0])) return;
     tokenq.tail = (tokenq.tail + 1) % 45;
     tokenq.queue[tokenq.tail] = tok;
+    tokenq.where[tokenq.tail] = where;
     tokenq.length++;
+}
+
+static void enqueue(int tok) { enqueue_at(tok, charpos); }
+
+static q_place placeof(const tokpos& p) {
+    q_place place;
+    if (p.file >= 0 && p.file < static_cast<int>(posfiles.size())) {
+        place.file = posfiles[static_cast<size_t>(p.file)];
+        place.line = p.line;
+        place.column = p.column;
+    }
+    return place;
+}
+
+q_place q_here() { return placeof(tokenq.length > 0 ? tokenq.where[tokenq.head] : charpos); }
+
+// The three texts of a report joined as the corefile line joins them, blanks run together.
+static std::string joined(const char* a, const char* b, const char* c) {
+    std::string text;
+    for (const char* part : {a, b, c}) {
+        for (const char* p = part; *p != 0; p++) {
+            bool blank = *p == ' ';
+            if (blank && (text.empty() || text.back() == ' ')) continue;
+            text += *p;
+        }
+        if (!text.empty() && text.back() != ' ') text += ' ';
+    }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+void q_notice(const q_place& where, bool warning, const char* msga, const char* msgb, const char* msgc) {
+    if (q_reports == nullptr) return;
+    std::string text = joined(msga, msgb, msgc);
+    // A message that calls itself a warning is one, and says so only through its kind.
+    if (strncasecmp(text.c_str(), "warning", 7) == 0) {
+        warning = true;
+        size_t n = 7;
+        while (n < text.size() && (text[n] == ':' || text[n] == ' ' || text[n] == '-')) n++;
+        text.erase(0, n);
+    }
+    q_reports->push_back({where, warning, text});
 }
 
 static void emptyqueue() {
@@ -160,12 +222,17 @@ void warn(int c, int st) {
             }
     }
     static const char* const states[] = {"outside quotes/comments", "within quotes", "within comments"};
-    q_printf(MSGCORE, "%s warning: %s %s", file_operation, name, states[st < 0 || st > 2 ? 0 : st]);
+    const char* state = states[st < 0 || st > 2 ? 0 : st];
+    q_printf(MSGCORE, "%s warning: %s %s", file_operation, name, state);
+    q_notice(placeof(charpos), true, name, state);
 }
 
-void q_err(const char* msga, const char* msgb, const char* msgc) {
+void q_err_at(const q_place& where, const char* msga, const char* msgb, const char* msgc) {
     q_printf(MSGCORE, "ERROR %s %s %s %s %s", file_operation, file_position, msga, msgb, msgc);
+    q_notice(where, false, msga, msgb, msgc);
 }
+
+void q_err(const char* msga, const char* msgb, const char* msgc) { q_err_at(q_here(), msga, msgb, msgc); }
 
 const macrodef* macrosearch(const char* name) {
     for (macrodef* m = macrodict; m != nullptr; m = m->another) {
@@ -206,17 +273,30 @@ static int filebyte() {
         f.len = static_cast<size_t>(got);
     }
     filechars++;
-    return f.buffer[f.pos++];
+    if (f.atnewline) {
+        f.pline++;
+        f.pcol = 0;
+    }
+    f.pcol++;
+    int c = f.buffer[f.pos++];
+    f.atnewline = c == '\n';
+    return c;
 }
 
 int getone() {
     while (macroptr > 0) {
         const char*& p = macrostack[macroptr];
-        if (*p != 0) return static_cast<unsigned char>(*p++);
+        if (*p != 0) {
+            charpos = macrorefpos;
+            return static_cast<unsigned char>(*p++);
+        }
         macroptr--;
     }
     if (fsptr < 0) return ENDFILE;
-    return filebyte();
+    int c = filebyte();
+    const fileinf& f = *filestack[fsptr];
+    charpos = {f.nameindex, f.pline, c == ENDFILE ? f.pcol + 1 : f.pcol};
+    return c;
 }
 
 void closefile() {
@@ -239,6 +319,11 @@ static bool pushfile(const char* name) {
     f.fd = fd;
     f.f_name = name;
     f.f_line = 1;
+    f.nameindex = static_cast<int>(posfiles.size());
+    posfiles.emplace_back(name);
+    f.pline = 1;
+    f.pcol = 0;
+    f.atnewline = false;
     f.pos = f.len = 0;
     f.ended = false;
     return true;
@@ -267,18 +352,19 @@ static void include() {
         }
     }
     name[n] = 0;
+    q_place directive = placeof(identpos);
     if (includes >= MAXINCLUDES) {
-        if (includes++ == MAXINCLUDES) q_err("too many inclusions (at most 1000): ", name, "");
+        if (includes++ == MAXINCLUDES) q_err_at(directive, "too many inclusions (at most 1000): ", name, "");
         q_stat = 1;
         return;
     }
     includes++;
     if (interruptpending()) return;  // the reading is being ended
     if (fsptr >= INCLUDEDEPTH) {
-        q_err("inclusion depth too great ", name, "");
+        q_err_at(directive, "inclusion depth too great ", name, "");
         q_stat = 1;
     } else if (!pushfile(name)) {
-        q_err("unable to open file: ", name, "");
+        q_err_at(directive, "unable to open file: ", name, "");
         q_stat = 1;
     }
 }
@@ -310,17 +396,19 @@ void tokenize() {
     } else if (tok == TOK_DEFINE) {
         if (macroptr == 0) define();
     } else if (tok != 0) {
-        enqueue(tok);
+        enqueue_at(tok, identpos);
     } else if (identbuf[0] == '%' && macrosearch(identbuf + 1) != nullptr) {
         chain = filechars == expandedat ? chain + 1 : 1;
         expandedat = filechars;
         if (chain > MACRODEPTH) {
-            q_err("macro expands into itself: ", identbuf, "");
+            q_err_at(placeof(identpos), "macro expands into itself: ", identbuf, "");
         } else if (macroptr < MACRODEPTH) {
+            if (macroptr == 0) macrorefpos = identpos;
             macrostack[++macroptr] = macrosearch(identbuf + 1)->def.c_str();
         }
     } else {
-        enqueue(TOK_IDENT);
+        enqueue_at(TOK_IDENT, identpos);
+        if (q_xref != nullptr) q_xref->identifiers[file_operation].insert(identbuf);
         return;
     }
     identbuf[0] = 0;
@@ -372,11 +460,12 @@ void replenish() {
             tokenize();
             if (fsptr == depth && macroptr <= macros) endoffile();
         } else if (identchar(c)) {
+            if (iptr == 0) identpos = charpos;
             if (iptr < IDENTMAX) {
                 identbuf[iptr++] = static_cast<char>(c);
             } else {
                 identbuf[IDENTMAX] = 0;
-                q_err("identifier truncated: ", identbuf, "");
+                q_err_at(placeof(identpos), "identifier truncated: ", identbuf, "");
             }
         } else if (c < 32 || c == 127) {
             // A control byte would read as a token code (4 as the end of input): it is dropped.
@@ -435,6 +524,8 @@ static void fill() {
 
 bool openfile(const char* fn, int lfr) {
     dropfiles();
+    posfiles.clear();
+    charpos = tokpos();
     includes = 0;
     macrofree();
     emptyqueue();

@@ -3,6 +3,9 @@
 // output q_line into corefiles, and the TSTINPUT listing.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace zek {
 
 // Token codes delivered by q_peep. Other codes are characters delivered as themselves.
@@ -49,6 +52,29 @@ extern const char* file_operation;
 extern char file_position[POSITIONMAX + 1];
 extern int q_stat;
 
+// Where a token stands: the file as it was opened, its line and its column (bytes) from 1. A
+// token read from a macro's text stands where the macro was named; line 0 means no file.
+struct q_place {
+    std::string file;
+    int line = 0;
+    int column = 0;
+};
+q_place q_here();  // the current token's place (before any token: where reading stopped)
+
+// A report of a reader as a program outside the editor shows it: its place, whether it is only
+// a warning, and the message without the corefile line's prefix.
+struct q_report {
+    q_place where;
+    bool warning = false;
+    std::string message;
+};
+// When set, warn, q_err and q_notice also append every report here (the corefile 7 lines
+// stay exactly as they are). Reports made while no file is read have an empty place.
+extern std::vector<q_report>* q_reports;
+// A report for q_reports alone, at `where`: no line goes to corefile 7. The texts are joined
+// as q_err joins them.
+void q_notice(const q_place& where, bool warning, const char* msga, const char* msgb = "", const char* msgc = "");
+
 // Appends `text` as a new last line of `corefile` (of line type `linetype`, 0 for text) and
 // makes it that corefile's current line; the current corefile stays. q_printf formats first.
 void q_line(int corefile, int linetype, const char* text);
@@ -83,6 +109,9 @@ void macrofree();
 
 void warn(int c, int st);
 void q_err(const char* msga, const char* msgb, const char* msgc);
+// q_err at a place other than the current token's (a reader that reports at a line's end what
+// belongs to its start).
+void q_err_at(const q_place& where, const char* msga, const char* msgb, const char* msgc);
 
 // The TSTINPUT command: the token stream of the file named by curfile into corefile 7.
 void testinput();

@@ -12,6 +12,7 @@
 #include "genra/attr_data.h"
 #include "genra/input_base.h"
 #include "genra/terminal.h"
+#include "genra/xref.h"
 
 namespace zek {
 
@@ -54,10 +55,16 @@ std::string fourdigits(long n) {
     return text;
 }
 
-void d_err(const char* msg, const char* text) {
+static void d_err_at(const q_place& where, const char* msg, const char* text) {
     numerrors++;
-    if (numerrors <= MAXREPORTS) q_err(msg, text, "");
+    if (numerrors <= MAXREPORTS) {
+        q_err_at(where, msg, text, "");
+    } else {
+        q_notice(where, false, msg, text);  // past the listed ones, only for a program that counts them
+    }
 }
+
+void d_err(const char* msg, const char* text) { d_err_at(q_here(), msg, text); }
 
 void initdict() { dictionary.assign(static_cast<size_t>(terminal_count), nullptr); }
 
@@ -178,9 +185,13 @@ int readentry(int linktolexicon) {
     long freq = 1;
     file_position[0] = 0;
     int poslength = 0;
+    // Where the entry and its terminal stand, for the reports made at the line's end.
+    bool places = q_reports != nullptr;
+    q_place entryplace, termplace;
 
     int tok;
     while ((tok = q_peep()) != TOK_LF && tok != TOK_EOF) {
+        if (!any && places) entryplace = termplace = q_here();
         any = true;
         if (field == 1 && tok != '|') {
             const char* text = tok == TOK_IDENT ? identbuf : nullptr;
@@ -192,6 +203,7 @@ int readentry(int linktolexicon) {
             b.puttoken(tok);
         } else if (field == 2 && tok != '|') {
             if (tok == TOK_IDENT) {
+                if (termlength == 0 && places) termplace = q_here();
                 for (const char* s = identbuf; *s != 0 && termlength < IDENTMAX; s++) termname[termlength++] = *s;
                 termname[termlength] = 0;
             }
@@ -230,11 +242,14 @@ int readentry(int linktolexicon) {
             b.put('|');
             closed++;
             field++;
+            xref_expression_token(-1);
         } else {
+            if (field >= 5) xref_expression_token(tok);  // fields 5 on hold morph expressions
             b.puttoken(tok);
         }
         q_next();
     }
+    xref_expression_token(-1);
     if (rejected) {
         q_skipline();
         return 0;
@@ -245,20 +260,20 @@ int readentry(int linktolexicon) {
     if (field == 3) attrs.write(b);
     if (field == 4) b.put(fourdigits(freq).c_str());
     if (attrs.overflow) {
-        d_err("Too many attributes, or a compound too long, in entry", file_position);
+        d_err_at(entryplace, "Too many attributes, or a compound too long, in entry", file_position);
         return 0;
     }
     if (closed < 2) {
-        d_err("Entry has fewer than two complete fields", "");
+        d_err_at(entryplace, "Entry has fewer than two complete fields", "");
         return 0;
     }
     if (b.full) {
-        d_err("Entry is too long", "");
+        d_err_at(entryplace, "Entry is too long", "");
         return 0;
     }
     int terminal = lookup_terminal(termname);
     if (linktolexicon == 1 && (terminal < 0 || terminal >= static_cast<int>(dictionary.size()))) {
-        d_err("Terminal not found:", termname);
+        d_err_at(termplace, "Terminal not found:", termname);
         return 0;
     }
     bool open = b.dictptr == 0 || b.dictbuf[b.dictptr - 1] != '|';
@@ -276,7 +291,7 @@ int readentry(int linktolexicon) {
         dictionary[static_cast<size_t>(terminal)] = node;
     } else {
         if (lastrestored >= MAXRESTORED) {
-            d_err("Too many entries read back (at most 1024)", "");
+            d_err_at(entryplace, "Too many entries read back (at most 1024)", "");
             return 0;
         }
         char* copy = restoredpool.take(length);

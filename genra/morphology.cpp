@@ -12,8 +12,10 @@
 #include "genra/attr_fns.h"
 #include "genra/input_base.h"
 #include "genra/lt_rule.h"
+#include "genra/misc.h"
 #include "genra/syn_cf.h"
 #include "genra/utilities.h"
+#include "genra/xref.h"
 
 namespace zek {
 
@@ -79,8 +81,9 @@ static void bufadd(char c) {
 
 // Stores the current token in compact form and consumes it: an identifier as its characters,
 // a double-quoted text with its quotes, a lone "%" not at all, any other token as its code.
-static void storetoken() {
+static void storetoken(bool expression) {
     int tok = q_peep();
+    if (expression) xref_expression_token(tok);
     if (tok == TOK_IDENT) {
         for (const char* p = identbuf; *p != 0; p++) bufadd(*p);
     } else if (tok == TOK_QUOTE) {
@@ -105,9 +108,10 @@ static void readsubrules(int rule) {
     MSUBRULE** tail = &ruleheader[rule];
     for (int tok = q_peep(); tok != TOK_RULE && tok != TOK_EOF; tok = q_peep()) {
         if (tok == ':') {
+            q_place colon = q_here();
             q_next();
             if (guardpending) {
-                q_err("second COLON in subrule", "", "");
+                q_err_at(colon, "second COLON in subrule", "", "");
                 bufptr = 0;
                 continue;
             }
@@ -116,9 +120,11 @@ static void readsubrules(int rule) {
             bufptr = 0;
             guardpending = true;
         } else if (tok == ';') {
+            q_place semicolon = q_here();
             q_next();
+            xref_expression_token(-1);
             if (!guardpending) {
-                q_err("incomplete subrule", "", "");
+                q_err_at(semicolon, "incomplete subrule", "", "");
                 bufptr = 0;
                 continue;
             }
@@ -132,9 +138,10 @@ static void readsubrules(int rule) {
             bufptr = 0;
             guardpending = false;
         } else {
-            storetoken();
+            storetoken(guardpending);
         }
     }
+    xref_expression_token(-1);
     if (guardpending || bufptr > 0) q_err("last subrule incomplete", "", "");
     bufptr = 0;
 }
@@ -165,6 +172,7 @@ void m_read() {
         }
         int rule = ++numrules;
         mrulename[rule] = identbuf;
+        if (q_xref != nullptr) q_xref->morphrules.push_back({identbuf, q_here()});
         ruleheader[rule] = nullptr;
         q_next();
         readsubrules(rule);
@@ -195,7 +203,7 @@ static bool readelements(TABLE* t) {
         } else if (tok == '(' || tok == TOK_PERCENT) {
             q_next();
         } else {
-            storetoken();
+            storetoken(true);
         }
     }
 }
@@ -210,6 +218,7 @@ void table_read() {
             name = identbuf;
             named = true;
             snprintf(file_position, sizeof file_position, "table %s", identbuf);
+            if (q_xref != nullptr) q_xref->tables.push_back({identbuf, q_here()});
             q_next();
         } else if (tok == '(') {
             q_next();
@@ -486,6 +495,8 @@ static void fieldreference() {
     int length = entry != nullptr && n > 0 ? fieldlength(field) : 0;
     if (length == 0) {
         q_printf(MSGCORE, "Bad field reference: field %d from lsp %d", n, m);
+        std::string word = entry != nullptr ? entryword(entry) : std::string();
+        q_notice(q_place(), true, ("Bad field reference: field " + std::to_string(n) + " of the entry of \"" + word + "\"").c_str());
         return;
     }
     int slot = mstackptr + 1;

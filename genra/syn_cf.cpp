@@ -250,7 +250,11 @@ const char* add_attachments(t_treenode node, const char* p) {
             if (*p == '=') p++;
             std::string values;
             bool quoted = false;
-            for (; *p != 0 && (quoted || !endsvalues(static_cast<unsigned char>(*p))); p++) {
+            for (; *p != 0; p++) {
+                if (!quoted && endsvalues(static_cast<unsigned char>(*p))) break;
+                // A quote opens a value only first or after a comma: elsewhere it begins the
+                // node's word pattern, which the compiled text writes without a "/" before it.
+                if (!quoted && *p == '"' && !values.empty() && values.back() != ',') break;
                 if (*p == '"') quoted = !quoted;
                 values += *p;
             }

@@ -5,6 +5,7 @@
 
 #include "genra/input_base.h"
 #include "genra/misc.h"
+#include "genra/xref.h"
 
 namespace zek {
 
@@ -33,6 +34,7 @@ void add_barrier() {
 void dump_syntax() {
     // The grammar changes: the last run's trees and sentences go with it.
     clear_SE_PRE(1);
+    xref_syntax_removed();
     bool barrier = false;
     while (syntax_stack != nullptr && !barrier) {
         syn_rule* r = syntax_stack;

@@ -14,6 +14,7 @@
 #include "genra/syn_builtIn.h"
 #include "genra/syn_globals.h"
 #include "genra/syn_misc.h"
+#include "genra/xref.h"
 
 namespace zek {
 
@@ -24,9 +25,13 @@ constexpr int MAXCHOICEDEPTH = 19;
 // Where a compound is read: what it may hold and what ends it.
 enum context { IN_RHS, IN_GUARD, IN_TAG, IN_TRANSRHS, IN_INDIRECTION, IN_TRANSGUARD };
 
+// Where the rule being read is named, for the cross-reference.
+q_place ruleplace;
+
 struct compiler {
     bool bad = false;
     std::vector<std::string> varnames;  // the active attribute variables, numbered from 1
+    std::vector<xref_name> nodes;       // the node names met, for the cross-reference
 
     void error(const char* a, const char* b = "", const char* c = "") {
         q_err(a, b, c);
@@ -273,6 +278,7 @@ struct compiler {
     // A node: name, or t1:t2:name with transformations to attach; then its attachments.
     void nodeitem(std::string& out, context where) {
         std::vector<std::string> names{identbuf};
+        q_place place = q_xref != nullptr ? q_here() : q_place();
         q_next();
         while (q_peep() == ':') {
             q_next();
@@ -285,6 +291,7 @@ struct compiler {
         }
         out += ' ';
         out += names.back();
+        if (q_xref != nullptr) nodes.push_back({names.back(), place});
         for (size_t i = 0; i + 1 < names.size(); i++) {
             out += static_cast<char>(RN_TRANS);
             out += names[i];
@@ -348,6 +355,7 @@ struct compiler {
         size_t countat;  // the count byte in the text
         int count;
         size_t variables;  // active variables when the choice opened
+        q_place where;     // its "(", where an unclosed choice is reported
     };
 
     // A right-hand side, up to "%", "<", ">" or the end.
@@ -370,7 +378,7 @@ struct compiler {
                     continue;
                 }
                 out += '(';
-                open.push_back({out.size(), 1, varnames.size()});
+                open.push_back({out.size(), 1, varnames.size(), q_reports != nullptr ? q_here() : q_place()});
                 out += '\1';
                 out += '|';
                 q_next();
@@ -398,7 +406,10 @@ struct compiler {
                 q_next();
             }
         }
-        if (!open.empty()) error("There are unmatched ('s");
+        if (!open.empty()) {
+            q_err_at(open.back().where, "There are unmatched ('s", "", "");
+            bad = true;
+        }
     }
 
     // "<" and a guard up to ":".
@@ -439,13 +450,15 @@ void skiprule() {
     if (q_peep() == TOK_PERCENT) q_next();
 }
 
-void storerule(const std::string& name, const std::string& text) {
+void storerule(const std::string& name, const std::string& text, const compiler& c) {
     if (text.size() > RULETEXTMAX) {
         q_printf(MSGCORE, "* WARNING *  %s %s", "Rule ignored: ", name.c_str());
+        q_notice(ruleplace, false, "Rule ignored: ", name.c_str());
         return;
     }
     syntax_stack = new syn_rule{name, text, syntax_stack};
     if (name == "ROOT") q_stat = 2;
+    if (q_xref != nullptr) q_xref->rules.push_back({name, ruleplace, false, c.nodes});
 }
 
 void read_cf_rule(const std::string& name) {
@@ -477,7 +490,7 @@ void read_cf_rule(const std::string& name) {
             return;
         }
     }
-    storerule(name, out);
+    storerule(name, out, c);
 }
 
 void read_transformation(const std::string& name) {
@@ -529,6 +542,7 @@ void read_transformation(const std::string& name) {
     transformation* stored = new transformation(t);
     stored->next = trans_stack;
     trans_stack = stored;
+    if (q_xref != nullptr) q_xref->rules.push_back({name, ruleplace, true, c.nodes});
 }
 
 void read_preselection(const std::string& name) {
@@ -562,7 +576,7 @@ void read_preselection(const std::string& name) {
         if (c.bad) break;
     }
     skiprule();
-    if (!c.bad) storerule(name, out);
+    if (!c.bad) storerule(name, out, c);
 }
 
 }  // namespace
@@ -570,6 +584,7 @@ void read_preselection(const std::string& name) {
 void read_syntax(const char* file) {
     add_built_in();
     add_barrier();
+    xref_syntax_begins();
     file_operation = "Syntax Input";
     file_position[0] = 0;
     q_stat = 0;
@@ -581,6 +596,7 @@ void read_syntax(const char* file) {
             continue;
         }
         std::string name = identbuf;
+        ruleplace = q_here();
         snprintf(file_position, sizeof file_position, "%s", name.c_str());
         q_next();
         if (q_peep() != '=') {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "genra/input_base.h"
+#include "genra/xref.h"
 
 namespace zek {
 
@@ -49,6 +50,7 @@ void read_terminals(const char* file) {
         } else {
             terminal_table.push_back(identbuf);
             terminal_count++;
+            if (q_xref != nullptr) q_xref->terminals.push_back({identbuf, q_here()});
         }
     }
     file_operation = "";

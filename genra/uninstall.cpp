@@ -20,6 +20,7 @@
 #include "genra/lex_scan.h"
 #include "genra/lt_input.h"
 #include "genra/lt_mem.h"
+#include "genra/lt_rule.h"
 #include "genra/misc.h"
 #include "genra/morphology.h"
 #include "genra/print_procs.h"
@@ -174,11 +175,90 @@ void initgenra() {
     resetgenra();
 }
 
+template <typename T>
+static long listlength(const T* list) {
+    long n = 0;
+    for (; list != nullptr; list = list->next) n++;
+    return n;
+}
+
+// How much of a kind is loaded, and its unit (singular); nullptr for a kind without a count.
+static const char* kindsize(int row, long& size) {
+    switch (row) {
+        case 1: size = total_types - 1; return "attribute";
+        case 2:
+        case 3:
+            // the files' rules and transformations, not the barriers between files nor the
+            // built-in transformations
+            size = 0;
+            for (const syn_rule* r = syntax_stack; r != nullptr; r = r->next) size += r->name != BARRIER ? 1 : 0;
+            for (const transformation* t = trans_stack; t != nullptr; t = t->next) {
+                size += t->name != BARRIER && t->functionPtr == nullptr ? 1 : 0;
+            }
+            return "rule";
+        case 4: size = numrules + 1; return "rule";
+        case 5: size = listlength(tablelist); return "table";
+        case 6: size = terminal_count; return "terminal";
+        case 7: size = numentries; return "entry";
+        case 8: size = listlength(phontablelist); return "table";
+        case 10: size = static_cast<long>(taglist.size()); return "tag";
+        case 11: size = listlength(sem_trans_list); return "transformation";
+        case 12:
+            size = 0;
+            for (const LTRULE* r : ltruleheader) size += r != nullptr ? 1 : 0;
+            return "rule";
+        default: size = 0; return nullptr;
+    }
+}
+
+// The error lines ("ERROR ...") among the last `count` lines of corefile 7.
+static long errorlines(int count) {
+    const COREFILE& c = core[MSGCORE];
+    long n = 0;
+    const LINE* l = c.header->up;
+    for (int i = 0; i < count && l != c.header; i++, l = l->up) {
+        if (l->object != OBJ_EMPTY && l->length >= 5 && memcmp(textbase + l->index, "ERROR", 5) == 0) n++;
+    }
+    return n;
+}
+
+// Reads the file named by curfile as the kind of `row` and, in screen mode, confirms what it
+// brought: "english.lex: 212 entries, 0 errors". A lexicon counts its own entries and errors
+// (it stops writing error lines after a number of them).
+template <typename Reader>
+static void readcounted(int row, Reader reader) {
+    long before = 0;
+    kindsize(row, before);
+    int lines = core[MSGCORE].lncount;
+    reader(curfile);
+    long after = 0;
+    const char* unit = kindsize(row, after);
+    long errors = errorlines(core[MSGCORE].lncount - lines);
+    if (row == 7) {
+        before = 0;
+        errors = numerrors;
+    }
+    const char* base = strrchr(curfile, '/');
+    base = base != nullptr ? base + 1 : curfile;
+    char text[NAMELEN + 80];
+    if (unit != nullptr) {
+        long n = after - before;
+        std::string noun = unit;
+        if (n != 1) noun = noun == "entry" ? "entries" : noun + "s";
+        snprintf(text, sizeof text, "%s: %ld %s, %ld error%s%s", base, n, noun.c_str(), errors,
+                 errors == 1 ? "" : "s", errors > 0 ? " (corefile 7)" : "");
+    } else {
+        snprintf(text, sizeof text, "%s: read, %ld error%s%s", base, errors, errors == 1 ? "" : "s",
+                 errors > 0 ? " (corefile 7)" : "");
+    }
+    confirm(text);
+}
+
 // Loads the file named by curfile as the kind of `row`: the kinds that depend on it go first.
 template <typename Reader>
 static void load(int row, Reader reader) {
     uninstall_n(row);
-    reader(curfile);
+    readcounted(row, reader);
     putgenrafile(curfile, qfile_table[row].putvlett);
     installed |= 1 << (row - 1);
 }
@@ -199,7 +279,7 @@ void qreadlex() {
 
 void addlex() {
     if (installed & QF_LE) {
-        readdict(curfile);
+        readcounted(7, readdict);
         return;
     }
     diserr("Lexicon not present; defaulting to LExicon");
@@ -227,7 +307,7 @@ void qreadtag() { load(10, tag_readtables); }
 // SMTRANSF records no file name.
 void qreadsem() {
     uninstall_n(11);
-    read_sem_trans(curfile);
+    readcounted(11, read_sem_trans);
     installed |= QF_SM;
 }
 void qreadtrans() { load(12, readlextrans); }
@@ -301,6 +381,21 @@ void qtalk() {
     todriverflush();
 }
 
+// Screen mode: the sentences of the run just made, on the message row ("Question: ...
+// Answer: ..." for a grammar with those roots).
+static void confirmsentences() {
+    std::string text;
+    for (int i = 1; i < NUMROOTS; i++) {
+        if (getrule(tree_roots[i].name) == nullptr) continue;
+        std::string label = tree_roots[i].message;
+        while (!label.empty() && label.back() == ' ') label.pop_back();
+        if (!text.empty()) text += "   ";
+        text += label + ": " + genSentences[i];
+    }
+    if (text.empty()) text = genSentences[0];
+    confirm(text.c_str());
+}
+
 void generate() {
     if (!(installed & QF_LE)) {
         diserr("There is no lexicon");
@@ -312,6 +407,7 @@ void generate() {
     }
     interpret();
     redisplay = 1;
+    confirmsentences();
 }
 
 void qglobpre() {

@@ -8,6 +8,13 @@ screen is read back with capture-pane.
            a resize, save and leave. At chosen points the pane and its cursor must equal a screen
            stored in tests/screens/; afterwards the saved file is checked.
   random   random keys, commands and resizes through ZEK_SCREEN=1, then an interrupt and BYE.
+  keys     the terminal's own keys (Home, End, page and function keys, Ctrl and Shift arrows,
+           Insert, Delete) move as bound and never type into the text; ESC keys typed slowly or
+           quickly; the help view opens on F1 and ESC ? and closes on q and ESC, the screen as
+           before; a CHANGE and a save confirm what they did; zeks under TERM=dumb says it
+           cannot draw and runs as for an unknown terminal.
+  protocol the protocol mode at a terminal: the README's demo command and the exercise driver
+           leave what they wrote on the terminal after zek has ended.
   fatal    SIGTERM and SIGABRT end zek.
   hangup   the pane killed under an editing zek: each edited corefile is kept in a copy beside
            its file (or in the working directory), one in a directory it cannot write is named
@@ -47,9 +54,9 @@ class Pane:
     def __init__(self, name, workdir, command, cols=80, rows=24):
         self.name = name
         self.workdir = workdir
+        # one tmux command, so that a run that ends at once still leaves its pane to be read
         tmux("new-session", "-d", "-s", name, "-x", str(cols), "-y", str(rows), "-c", workdir,
-             "sh", "-c", command)
-        tmux("set-option", "-t", name, "remain-on-exit", "on")
+             "sh", "-c", command, ";", "set-option", "-t", name, "remain-on-exit", "on")
 
     def keys(self, data):
         """Types bytes (or text) into the pane, as a terminal would deliver them."""
@@ -69,6 +76,10 @@ class Pane:
         while lines and lines[-1] == "":
             lines.pop()
         return "cursor %s\n%s\n" % (cursor, "\n".join(lines))
+
+    def history(self):
+        """Everything the pane shows or has scrolled away."""
+        return tmux("capture-pane", "-p", "-J", "-S", "-", "-t", self.name)
 
     def waitfor(self, test, seconds=8):
         """Polls the screen until test(screen) holds; returns the last screen and the result."""
@@ -103,13 +114,13 @@ class Pane:
         return False
 
 
-def wrapper(program, args, env="", errors="2> stderr"):
+def wrapper(program, args, env="", errors="2> stderr", term="screen"):
     """A shell line that records the terminal settings around the run, its pid and its status.
     The shell ignores the terminal's interrupt and quit keys: random keys may reach the terminal
     while zek has given it back (a shell command, or after the end)."""
     return ("trap '' INT QUIT; stty -g > before; echo $$ > pid; code=0; "
-            "env %s TERM=screen LANG=C.UTF-8 LC_ALL= %s %s %s || code=$?; "
-            "echo $code > status; stty -g > after" % (env, program, " ".join(args), errors))
+            "env %s TERM=%s LANG=C.UTF-8 LC_ALL= %s %s %s || code=$?; "
+            "echo $code > status; stty -g > after" % (env, term, program, " ".join(args), errors))
 
 
 def children(pid):
@@ -223,6 +234,128 @@ def session(zek, failures):
             failures.append("session: notes.txt holds %r" % saved)
     finally:
         tmux("kill-session", "-t", "session", check=False)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def zekslink(zek, work):
+    """The zeks link beside the binary, or one made in `work`."""
+    zeks = os.path.join(os.path.dirname(os.path.abspath(zek)), "zeks")
+    if not os.path.exists(zeks):
+        zeks = os.path.join(work, "zeks")
+        os.symlink(os.path.abspath(zek), zeks)
+    return zeks
+
+
+def status(screen, field):
+    """A field of the status line: "col" gives the cursor column, "line" the line number."""
+    words = screen.split("\n")[1].split()
+    return words[words.index(field) + 1].split("/")[0] if field in words else None
+
+
+def terminalkeys(zek, failures):
+    work = tempfile.mkdtemp(prefix="zekkeys-")
+    text = b"one two three\n" + b"".join(b"line %d\n" % n for n in range(2, 41))
+    try:
+        with open(os.path.join(work, "notes.txt"), "wb") as f:
+            f.write(text)
+        pane = Pane("keys", work, wrapper(zekslink(zek, work), ["notes.txt"]))
+        pane.waitfor(lambda s: "notes.txt" in s)
+        pane.keys(CR)
+        # tmux sends each named key as the terminal's own sequence
+        moves = [(["End"], "col", "14"), (["Home"], "col", "1"), (["C-Right", "C-Right"], "col", "9"),
+                 (["C-Left"], "col", "5"), (["NPage"], "line", "21"), (["PPage"], "line", "1"),
+                 (["F2", "F5", "F10", "F12", "S-Left", "C-Up", "M-Right", "S-F3", "BTab"], "col", "5"),
+                 (["IC"], "Insert", None), (["IC"], "Typing", None)]
+        for names, field, want in moves:
+            tmux("send-keys", "-t", "keys", *names)
+            shown, ok = pane.waitfor(lambda s: (status(s, field) == want) if want else field in s.split("\n")[1])
+            if not ok:
+                failures.append("keys %s: %s is not %s:\n%s" % (" ".join(names), field, want, shown))
+        # zek's own ESC keys, typed quickly and slowly: ESC C line end, ESC D line start
+        pane.keys(ESC + "C")
+        if not pane.waitfor(lambda s: status(s, "col") == "14")[1]:
+            failures.append("ESC C typed quickly did not move to the line end")
+        pane.keys(ESC)
+        time.sleep(0.3)
+        pane.keys("D")
+        if not pane.waitfor(lambda s: status(s, "col") == "1")[1]:
+            failures.append("ESC D typed slowly did not move to the line start")
+        before, _ = pane.waitfor(lambda s: False, 0.3)
+        # the help view: F1 and ESC ? open it, q and ESC leave it; the screen is as it was
+        for opener, closer in ((["F1"], "q"), (["Escape", "?"], ESC), (["F1"], "F1")):
+            tmux("send-keys", "-t", "keys", *opener)
+            shown, ok = pane.waitfor(lambda s: "every key and command" in s and "this help" in s)
+            if not ok:
+                failures.append("help did not open with %s:\n%s" % (" ".join(opener), shown))
+                continue
+            tmux("send-keys", "-t", "keys", "NPage", "End", "Home")
+            tmux("send-keys", "-t", "keys", closer) if closer == "F1" else pane.keys(closer)
+            shown, ok = pane.waitfor(lambda s: s == before)
+            if not ok:
+                failures.append("help left with %r: the screen differs:\n--- before\n%s--- after\n%s" % (closer, before, shown))
+        # Delete rubs out the character under the cursor; then CHANGE and SAVE confirm
+        tmux("send-keys", "-t", "keys", "C-Right", "DC")
+        pane.keys(CMD + "BE" + CR + "CHine|INE" + CR)
+        pane.expect("12-changed", failures)
+        pane.keys("SAcopy.txt" + CR)
+        pane.expect("13-saved", failures)
+        pane.keys("BY" + CR)
+        aftercheck(pane, "keys", failures)
+        want = text.replace(b"two", b"wo", 1).replace(b"ine", b"INE")
+        if readfile(work, "copy.txt", "rb") != want:
+            failures.append("keys: copy.txt holds %r" % readfile(work, "copy.txt", "rb"))
+    finally:
+        tmux("kill-session", "-t", "keys", check=False)
+    # A terminal that cannot place the cursor: said, and the run goes on as for an unknown one.
+    try:
+        pane = Pane("dumb", work, wrapper(zekslink(zek, work), ["notes.txt"], errors="", term="dumb"))
+        pane.waitfor(lambda s: "Command" in s)
+        pane.keys("BY\r")
+        aftercheck(pane, "TERM=dumb", failures)
+        if "needs a terminal that can move the cursor (TERM=dumb cannot)" not in pane.history():
+            failures.append("TERM=dumb: no message:\n" + pane.history())
+    finally:
+        tmux("kill-session", "-t", "dumb", check=False)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def protocolmode(zek, failures):
+    """What the protocol mode writes to the terminal stays there when zek ends."""
+    root = os.path.dirname(HERE)
+    work = tempfile.mkdtemp(prefix="zekdemo-")
+    try:
+        with open(os.path.join(root, "README.md"), encoding="utf-8") as f:
+            readme = f.read()
+        block = readme.split("After the editor's echo of its start-up command", 1)[1].split("\n\n")[1]
+        sentences = [l.strip() for l in block.split("\n") if l.strip() and l.strip() != "..."]
+        with open(os.path.join(work, "demo.sh"), "w") as f:
+            f.write("cd %s && exec %s -p examples/grammar/demo.prc\n" % (root, os.path.abspath(zek)))
+        pane = Pane("demo", work, wrapper("sh", ["demo.sh"]), cols=100, rows=50)
+        aftercheck(pane, "demo", failures)
+        shown = pane.history()
+        missing = [l for l in sentences if l not in shown]
+        if missing or shown.count("$$$") != 1:
+            failures.append("demo: after the end the terminal lacks %r:\n%s" % (missing or "$$$", shown))
+        # The exercise driver: questions and answers on the terminal, read back after the end.
+        with open(os.path.join(work, "run.sh"), "w") as f:
+            f.write("cd %s && EXERCISE_SEED=123457 EXERCISE_ROUNDS=2 %s -d examples/grammar/exercise.py >/dev/null\n"
+                    % (root, os.path.abspath(zek)))
+        pane = Pane("exercise", work, wrapper("sh", ["run.sh"], errors=""), cols=100, rows=40)
+        for n, answer in enumerate(("Their children watched your cat recently.", "The king see the storys now.")):
+            shown, ok = pane.waitfor(lambda s: "Question %d:" % (n + 1) in s and s.rstrip().endswith(">"), 15)
+            if not ok:
+                failures.append("exercise: no question %d:\n%s" % (n + 1, shown))
+                break
+            pane.keys(answer + "\r")
+        aftercheck(pane, "exercise", failures)
+        shown = pane.history()
+        for line in ("Question 1: Did their children watch your cat recently?", "Right!",
+                     '"storys" is misspelt: "stories"', "Goodbye."):
+            if line not in shown:
+                failures.append("exercise: after the end the terminal lacks %r:\n%s" % (line, shown))
+    finally:
+        for name in ("demo", "exercise"):
+            tmux("kill-session", "-t", name, check=False)
         shutil.rmtree(work, ignore_errors=True)
 
 
@@ -350,9 +483,10 @@ def main():
     except RuntimeError as e:
         print("screen: skipped: tmux cannot run here: %s" % e)
         return SKIP
-    parts = [("session", lambda f: session(zek, f))]
+    parts = [("session", lambda f: session(zek, f)), ("terminal keys", lambda f: terminalkeys(zek, f))]
     if not UPDATE:
-        parts += [("random keys, seed %d" % seed, lambda f: randomkeys(zek, seed, f)),
+        parts += [("protocol mode", lambda f: protocolmode(zek, f)),
+                  ("random keys, seed %d" % seed, lambda f: randomkeys(zek, seed, f)),
                   ("fatal signals", lambda f: fatalsignals(zek, f)),
                   ("hangup", lambda f: hangup(zek, f))]
     passed = failed = 0

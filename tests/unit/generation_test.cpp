@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,33 @@ TEST_F(Generation, PostMorphologyJoinsAndCapitalises) {
         snprintf(sentbuf, sizeof sentbuf, "%s", c.in);
         postmorph();
         EXPECT_STREQ(sentbuf2, c.out) << c.in;
+    }
+}
+
+// A node's field restrictions and word pattern, written in either order, both hold.
+TEST_F(Generation, RestrictionsAndWordPatternsInEitherOrder) {
+    loadgrammar(ATTRIBUTES, "ADV",
+                "\"yesterday\"|ADV|det|1|||pst|\"past\"|\n\"yearly\"|ADV|det|1|||prs|\"present\"|\n"
+                "\"today\"|ADV|det|1|||prs|\"present\"|\n");
+    const struct {
+        const char* leaf;
+        std::set<std::string> words;
+    } cases[] = {
+        {"ADV/7=prs/\"y*\"", {"yearly"}},
+        {"ADV/\"y*\"/7=prs", {"yearly"}},
+        {"ADV/7=prs", {"yearly", "today"}},
+        {"ADV/\"y*\"", {"yesterday", "yearly"}},
+        {"ADV/8=\"pr*\"/\"y*\"", {"yearly"}},           // a quoted value, then the pattern
+        {"ADV/8=\"p*\",\"*t\"/\"y*\"", {"yesterday", "yearly"}},  // every value of a list must hold
+        {"ADV/7=prs/\"t*\"/8=\"present\"", {"today"}},
+    };
+    for (const auto& c : cases) {
+        loadsyntax(std::string("ROOT = ") + c.leaf + " %\n");
+        std::set<std::string> words;
+        seed = 12345;
+        for (int i = 0; i < 40; i++) words.insert(run());
+        EXPECT_EQ(words, c.words) << c.leaf;
+        for (const std::string& line : report()) EXPECT_EQ(line.find("No lexical entry"), std::string::npos) << c.leaf;
     }
 }
 

@@ -2,6 +2,8 @@
 // message and command lines and the cursor; and the editor driving it in screen mode.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +12,9 @@
 #include "editor/scrout.h"
 #include "editor/screen.h"
 #include "editor/terminal_xq.h"
+#include "genra/syn_globals.h"
+#include "genra/uninstall.h"
+#include "tests/unit/genrakit.h"
 #include "tests/unit/harness.h"
 
 using namespace zek;
@@ -68,6 +73,38 @@ TEST(ScreenModel, EachSequenceLandsWhereItBelongs) {
             EXPECT_EQ(m.cursorcol(), c.ccol) << c.what;
         }
     }
+}
+
+// A confirmation stays on the message row until the next key or a new message; the found text
+// is highlighted from the text cursor, moves with it, and goes at the next key.
+TEST(ScreenModel, ConfirmationsAndTheFoundTextLastUntilTheNextKey) {
+    screenmodel m(12, 40);
+    feedall(m, {"$mkSaved 2 lines to a.txt", "$mh", "$Cx"});
+    EXPECT_EQ(shown(m, 10), "Saved 2 lines to a.txt") << "an empty message line shows the confirmation";
+    EXPECT_EQ(m.kind(10, 0), CELL_NOTE);
+    feedall(m, {"$C+", "$C-"});
+    EXPECT_EQ(shown(m, 10), "");
+    feedall(m, {"$mk3 changes", "$mhworking"});
+    EXPECT_EQ(shown(m, 10), "working");
+    m.feed("$mh");
+    EXPECT_EQ(shown(m, 10), "") << "a new message replaced it";
+    feedall(m, {"$mkkept", "$meBad", "$e+"});
+    EXPECT_EQ(shown(m, 10), std::string("Bad") + screenmodel::WAITMARK);
+
+    screenmodel f(12, 40);
+    feedall(f, {"$TL3,the cat sat", "$p3,6", "$Th3"});
+    f.clean();
+    f.feed("$p4,2");
+    EXPECT_TRUE(f.dirty(3) && f.dirty(4)) << "the highlight moved with the cursor";
+    f.feed("$p3,6");
+    for (int c = 0; c < 40; c++) EXPECT_EQ(f.kind(3, c), c >= 5 && c <= 7 ? CELL_FOUND : CELL_PLAIN) << c;
+    f.feed("$Th100");
+    EXPECT_EQ(f.kind(3, 38), CELL_FOUND);
+    EXPECT_EQ(f.kind(3, 39), CELL_PLAIN) << "never over the flag column";
+    f.clean();
+    f.feed("$-");
+    EXPECT_TRUE(f.dirty(3));
+    EXPECT_EQ(f.kind(3, 5), CELL_PLAIN);
 }
 
 TEST(ScreenModel, StatusLineShowsFieldsAndResults) {
@@ -148,4 +185,61 @@ TEST(ScreenModel, TheEditorDrawsIntoTheModelInsteadOfStandardOutput) {
     EXPECT_NE(shown(scrmodel, 0).find("line    2/2"), std::string::npos) << shown(scrmodel, 0);
     EXPECT_EQ(shown(scrmodel, 1).substr(0, 10), " <.......!");
     EXPECT_EQ(scrmodel.cursorrow(), 3);
+}
+
+// What the confirmations say, in screen mode only: the protocol's sequences are those of a run
+// without them.
+TEST(ScreenModel, WorkIsConfirmedInScreenModeOnly) {
+    zektest::ScratchDir dir;
+    const std::string keys = "\x03" "FI0|sat\r"        // found: highlighted
+                             "\x03" "FI0|dog\r"        // nothing more
+                             "\x03" "BE\r" "CHa|o\r"  // three changes, one in "alone"
+                             "SAout.txt\r" "SAout.txt\r\r";  // saved; then refused, no confirmation
+    std::vector<std::string> notes[2];
+    std::vector<std::string> highlights[2];
+    std::vector<std::string> others[2];
+    for (int screen : {1, 0}) {
+        unlink("out.txt");
+        zektest::fresh();
+        screenmode = screen;
+        zektest::settext("the cat sat\nalone");
+        try {
+            zektest::runkeys(keys);
+        } catch (...) {
+        }
+        screenmode = 0;
+        for (const std::string& q : zektest::takesequences()) {
+            if (q.rfind("$mk", 0) == 0) {
+                notes[screen].push_back(q.substr(3));
+            } else if (q.rfind("$Th", 0) == 0) {
+                highlights[screen].push_back(q.substr(3));
+            } else {
+                others[screen].push_back(q);
+            }
+        }
+    }
+    EXPECT_EQ(notes[1], (std::vector<std::string>{"Nothing more found for \"dog\"", "3 changes", "Saved 2 lines to out.txt"}));
+    EXPECT_EQ(highlights[1], std::vector<std::string>{"3"});
+    EXPECT_TRUE(notes[0].empty() && highlights[0].empty());
+    EXPECT_EQ(others[0], others[1]);
+}
+
+// Loading description files says what each brought, with its errors; ESC g shows the sentence.
+TEST(ScreenModel, LoadsAndGenerationAreConfirmed) {
+    zektest::ScratchDir dir;
+    zektest::fresh();
+    screenmode = 1;
+    zektest::loadgrammar("number ( sing, plur ) case ( nom acc", "N V",
+                         "\"dog\"|N|sing|1|\n\"runs\"|V|sing|1|\n\"cat\"|Q|sing|1|\n");
+    zektest::loadsyntax("ROOT = N V %\n");
+    generate();
+    screenmode = 0;
+    std::vector<std::string> notes;
+    for (const std::string& q : zektest::takesequences()) {
+        if (q.rfind("$mk", 0) == 0) notes.push_back(q.substr(3));
+    }
+    EXPECT_EQ(notes, (std::vector<std::string>{"g.att: 2 attributes, 2 errors (corefile 7)", "g.tmn: 2 terminals, 0 errors",
+                                               "g.lex: 2 entries, 1 error (corefile 7)", "s.syn: 1 rule, 0 errors",
+                                               genSentences[0]}));
+    EXPECT_FALSE(genSentences[0].empty());
 }

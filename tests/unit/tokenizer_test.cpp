@@ -164,3 +164,36 @@ TEST_F(Tokenizer, MacrosExpandThroughTheSameStates) {
     EXPECT_EQ(tokens("%define M %M\n%M x"), (Lines{"identifier: %Mx"})) << "a word goes on past a macro's end";
     EXPECT_EQ(tokens("%unknown"), (Lines{"identifier: %unknown"}));
 }
+
+// Every token's file, line and column, through comments, %define lines, macro texts (which
+// stand where the macro is named) and included files; and the reports made on the way.
+TEST_F(Tokenizer, TokensKnowTheirPlacesAndReportsCarryThem) {
+    writefile("i.txt", "\n  q }");
+    writefile("t.txt", "a  b\n%define M x \"y\"\n{ c\n } %M\n\t%INCLUDE \"i.txt\" z ;\n");
+    std::vector<q_report> reports;
+    q_reports = &reports;
+    file_operation = "test input";
+    openfile("t.txt", 0);
+    Lines places;
+    for (; q_peep() != TOK_EOF; q_next()) {
+        q_place p = q_here();
+        places.push_back(std::string(tok2str(q_peep())) + "@" + p.file + ":" + std::to_string(p.line) + ":" +
+                         std::to_string(p.column));
+        if (q_peep() == ';') q_err("stop", "here", "");
+    }
+    q_reports = nullptr;
+    EXPECT_EQ(places, (Lines{"identifier: a@t.txt:1:1", "identifier: b@t.txt:1:4", "identifier: x@t.txt:4:4",
+                             "quote@t.txt:4:4", "char 'y'@t.txt:4:4", "quote@t.txt:4:4", "identifier: q@i.txt:2:3",
+                             "char '}'@i.txt:2:5", "identifier: z@t.txt:5:19", "char ';'@t.txt:5:21"}));
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].where.file + ":" + std::to_string(reports[0].where.line) + ":" + std::to_string(reports[0].where.column),
+              "i.txt:2:5");
+    EXPECT_TRUE(reports[0].warning);
+    EXPECT_EQ(reports[0].message, "} outside quotes/comments");
+    EXPECT_FALSE(reports[1].warning);
+    EXPECT_EQ(reports[1].message, "stop here");
+    EXPECT_EQ(reports[1].where.column, 21);
+    Lines r = report();
+    EXPECT_EQ(r.back(), "Finished reading test input from file 't.txt' [4 lines.]") << "the closing line counts as before";
+    EXPECT_EQ(r[r.size() - 2], "ERROR test input  stop here ") << "the corefile line is as before";
+}

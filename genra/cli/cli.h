@@ -1,0 +1,45 @@
+// The genra program: a table of subcommands, one file each, thin over the library (the
+// grammar folder and the generator of genra/grammar.h), and what they share: exit codes, the
+// default grammar, option errors and the form of diagnostics.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "genra/input_base.h"
+
+namespace zek {
+
+constexpr int EXIT_FOUND = 1;  // errors were found (in the grammar, or it cannot be used)
+constexpr int EXIT_USAGE = 2;  // the command line was wrong
+
+struct subcommand {
+    const char* name;
+    const char* summary;                // one line for "genra -h"
+    int (*run)(int argc, char** argv);  // argv[0] is the subcommand's name
+};
+// The subcommands, in the order "genra -h" lists them; a new one is a row and a file.
+extern const subcommand subcommands[];
+extern const int subcommand_count;
+
+int check_main(int argc, char** argv);
+int generate_main(int argc, char** argv);
+
+// The grammar used when none is named: the shipped example grammar, named relative to the
+// working directory when it is the source tree's root.
+std::string default_grammar();
+
+// Reports a wrong command line on standard error ("genra NAME: MESSAGE" and the usage line)
+// and returns EXIT_USAGE.
+int usage_error(const char* name, const char* usage, const std::string& message);
+
+// Parses a whole decimal number from low to high; false when `text` is anything else.
+bool parse_number(const char* text, unsigned long low, unsigned long high, unsigned long* value);
+
+// Writes reports as compilers write diagnostics, "FILE:LINE:COLUMN: error: MESSAGE" (or
+// "warning"), the file named as seen from the working directory; a report without a line
+// names the file (or the grammar folder) alone. Returns the number of errors among them.
+int print_reports(FILE* out, const std::string& folder, const std::vector<q_report>& reports, bool warnings = true);
+
+}  // namespace zek
