@@ -111,6 +111,18 @@ class Check:
         if r.returncode != 0:
             self.fail(command, "exit status %d" % r.returncode)
 
+    def genra(self, command):
+        """genra beside zek: the sentences the quick start shows, and a clean check."""
+        genra = os.path.join(os.path.dirname(self.zek), "genra")
+        r = run([genra, "generate", "-n", "5"], ROOT)
+        want = block_after(self.text, "prints five sentences")[1:]
+        got = r.stdout.decode("latin-1").splitlines()
+        if r.returncode != 0 or got != want:
+            self.fail(command, "status %d, output %r instead of %r" % (r.returncode, got, want))
+        r = run([genra, "check"], ROOT)
+        if r.returncode != 0 or r.stdout:
+            self.fail("build/genra check", "status %d, output %r" % (r.returncode, r.stdout[:300]))
+
     def firstsession(self, command):
         """The keys the README lists after "Then type:", typed into zeks at a terminal; then the
         same session as the script the README gives. Both leave Jello in notes.txt and copy.txt."""
@@ -218,6 +230,7 @@ RUNNERS = [
     (r"make && build/zeks examples/welcome\.txt", Check.welcome),
     (r"make test", None),  # the test suite this test belongs to
     (r"build/zek -p examples/grammar/demo\.prc", Check.demo),
+    (r"(\$ )?build/genra (generate -n 5|check)", Check.genra),
     (r"printf 'hello\\nworld\\n' > notes\.txt", Check.firstsession),
     (r"build/zeks notes\.txt", None),  # run by the first session above
     (r"printf '\\rJ\\003OVnotes\.txt\\rSAcopy\.txt\\rBY\\r' \| build/zek notes\.txt", None),  # likewise
