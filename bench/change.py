@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """CHANGE of a 3-letter word occurring 50000 times in a 2 MB file (to a word of the same length
-and to one of four letters) then SAVE, side by side with sed; and reformat of a 1 MB text to 72
-columns side by side with fmt -w 72.
+and to one of four letters) then SAVE, side by side with sed and with zek without its undo
+journal (EDITOR OPTION 11|0); and reformat of a 1 MB text to 72 columns side by side with
+fmt -w 72.
 
 Usage: change.py ZEK [RUNS]
 """
@@ -78,8 +79,9 @@ def main():
             expected = open(src).read().replace("cat", repl)
             ok = open(out).read() == expected
             st, _ = median_run(["sh", "-c", "sed 's/cat/%s/g' words.txt > out.txt" % repl], work, runs, b"", clean)
-            print("  cat -> %-4s zek %6.1f ms (peak %.1f MB, %s)  sed %6.1f ms  zek/sed %.2f" %
-                  (repl, zt * 1000, zm / 1024, "same result" if ok else "DIFFERENT RESULT", st * 1000, zt / st))
+            nt, _ = median_run([zek], work, runs, b"ED11|0\r" + keys, clean)
+            print("  cat -> %-4s zek %6.1f ms (peak %.1f MB, %s)  sed %6.1f ms  zek/sed %.2f  no journal %6.1f ms" %
+                  (repl, zt * 1000, zm / 1024, "same result" if ok else "DIFFERENT RESULT", st * 1000, zt / st, nt * 1000))
 
         prose = os.path.join(work, "prose.txt")
         makeprose(prose)

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Typing throughput: one million printable keys from standard input into a corefile (a RETURN
-every 70 keys), then SAVE; and the cost of one key in a corefile of 1000 versus 200000 lines.
+every 70 keys), then SAVE, with the undo journal and without it (EDITOR OPTION 11|0); and the
+cost of one key in a corefile of 1000 versus 200000 lines.
 
 Usage: typing.py ZEK [RUNS]
 """
@@ -43,6 +44,9 @@ def main():
         per_second = 1000000 / max(t - base, 1e-9)
         print("Typing 1000000 keys (RETURN every 70) then SAVE, median of %d runs" % runs)
         print("  %.0f ms, %.2f million keys per second, peak %.1f MB" % (t * 1000, per_second / 1e6, peak / 1024))
+        off, offpeak = median_run([zek], work, runs, b"ED11|0\r" + script, clean)
+        print("  without the undo journal %.0f ms, peak %.1f MB: the journal costs %.1f%% of the time" %
+              (off * 1000, offpeak / 1024, 100 * (t - off) / max(off - base, 1e-9)))
 
         # One key's cost against the corefile's length: type on line 1 of a long corefile.
         typed = keys(200000, every=0)

@@ -55,11 +55,15 @@ void initbuild() {
 }
 
 void makerec() {
+    touchline(cur().lnptr);
     for (int i = 0; i < numfields; i++) cadd('|');
     cur().lnptr->object = OBJ_RECORD;
 }
 
-void makegraph() { cur().lnptr->object = OBJ_PICTURE; }
+void makegraph() {
+    touchline(cur().lnptr);
+    cur().lnptr->object = OBJ_PICTURE;
+}
 
 void makeobject() {
     int view = cur().viewtype;
@@ -269,6 +273,7 @@ int xbldrec() {
     bool isfull = fieldsiz >= maxfieldlen[f];
     if (isfull && onbar) return 0;
     if (!onbar && !insert) {
+        touchline(l);
         textbase[curptr()] = holdch;
         redisplay = 4;
         return 1;
@@ -312,6 +317,7 @@ void insnode(int symbol, const char* string) {
     node[n++] = static_cast<char>(246);
     for (const char* s = string; *s != 0 && n < 20; s++) node[n++] = *s;
     node[n++] = static_cast<char>(symbol);
+    touchline(cur().lnptr);
     insmath(node, n);
     cur().lnptr->object = OBJ_MATH;
 }
@@ -372,8 +378,10 @@ void bldmath() {
             }
         }
     } else if (c.curcol <= c.lnptr->length && c.lnptr->object != OBJ_EMPTY) {
+        touchline(c.lnptr);
         textbase[pos] = holdch;
     } else {
+        touchline(c.lnptr);
         extline();
         if (c.lnptr->length >= c.curcol) textbase[curptr()] = holdch;
     }

@@ -30,6 +30,7 @@ void leftshift(int s) {
     COREFILE& c = cur();
     LINE* l = c.lnptr;
     int len = l->length;
+    touchline(l);
     memmove(textbase + l->index, textbase + l->index + s, static_cast<size_t>(len - s));
     memset(textbase + l->index + len - s, FREEPOS, static_cast<size_t>(s));
     l->length -= s;

@@ -80,7 +80,7 @@ const CMDSPEC commands[NUMCOMMANDS] = {
     {"ASK", R, "i f1", "||", no, ask, "", "put the answer to question n into the result register"},
     {"KEY", 0, "i i ", "||", no, inkeyset, "enter key and operation", "bind a key index to an operation number"},
     {"FONT", 0, "i i ", "||", no, outkeyset, "enter key and output Value", "show a character code as another character"},
-    {"EDITOR OPTION", 0, "i ", "|", no, option, "0,1,2 RETN opt; 3,4 rpt lim; 5,6 FE opt; 7,8 TAB opt; 9,10 SA opt", "set an option"},
+    {"EDITOR OPTION", 0, "i i ", "||", no, option, "0,1,2 RETN opt; 3,4 rpt lim; 5,6 FE opt; 7,8 TAB opt; 9,10 SA opt", "set an option (11|n: keep n thousand bytes of undo history)"},
     {"TAB", 0, "i ", "|", no, settabs, "enter tab interval", "add tab stops every n columns (0 clears them)"},
     {"EXPRESSION", 0, "c4", "|", no, no, "", "set the expression template of ESC @"},
     {"MERGE", 0, "c3", "|", no, no, "", "set the merge template of ESC M"},

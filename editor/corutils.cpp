@@ -1,6 +1,7 @@
 // The corefiles, the line lists, the physical list and the collector that compacts the array.
 #include "editor/corutils.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -12,6 +13,7 @@
 #include "editor/editor.h"
 #include "editor/getparam.h"
 #include "editor/graphics.h"
+#include "editor/journal.h"
 #include "editor/linutils.h"
 #include "editor/prcmnd.h"
 #include "editor/screen.h"
@@ -226,6 +228,7 @@ void initcore() {
 
 LINE* allocln(int object, int length) {
     COREFILE& c = cur();
+    jnoteinsert(c.lnptr, 1);
     memoinsertafter(c.lnptr);
     LINE* l = allochdr();
     l->object = object;
@@ -239,11 +242,13 @@ LINE* allocln(int object, int length) {
     c.charcount += length;
     avail += length;
     c.lnptr = l;
+    l->jstamp = jserial;
     return l;
 }
 
-void linkphys() {
-    LINE* l = cur().lnptr;
+void linkphys() { linkline(cur().lnptr); }
+
+void linkline(LINE* l) {
     l->nextphys = nullptr;
     l->linked = true;
     lastphys->nextphys = l;
@@ -261,6 +266,7 @@ void removeline() {
     COREFILE& c = cur();
     LINE* l = c.lnptr;
     if (l == c.header) return;
+    jnoteremove(l, 1);
     memoremove(l);
     delstar();
     l->up->down = l->down;
@@ -282,27 +288,23 @@ void removeline() {
     }
 }
 
-void shiftline() {
+// A new header takes the place of `old` in the current corefile's list, with its kind, length,
+// position and journal stamp; whatever named the old one follows. The old header is given up
+// (its characters are the caller's business).
+static LINE* replaceheader(LINE* old) {
     COREFILE& c = cur();
-    LINE* old = c.lnptr;
-    if (avail + old->length > TEXTSIZE) return;  // no room left even in the margin
     LINE* l = allochdr();
     l->object = old->object;
     l->length = old->length;
-    l->index = avail;
+    l->index = old->index;
+    l->jstamp = old->jstamp;
     l->up = old->up;
     l->down = old->down;
     old->up->down = l;
     old->down->up = l;
-    if (ownschars(old)) {
-        memcpy(textbase + avail, textbase + old->index, static_cast<size_t>(old->length));
-        memset(textbase + old->index, FREEPOS, static_cast<size_t>(old->length));
-    }
-    avail += old->length;
-    c.lnptr = l;
-    linkphys();
     memoreplace(corenum, old, l);
     heldmoved(old, l);
+    if (c.lnptr == old) c.lnptr = l;
     if (c.disln == old) c.disln = l;
     if (c.starA == old) c.starA = l;
     if (c.starB == old) c.starB = l;
@@ -311,10 +313,28 @@ void shiftline() {
     } else {
         freeheader(old);
     }
+    return l;
+}
+
+void shiftline() {
+    COREFILE& c = cur();
+    LINE* old = c.lnptr;
+    if (avail + old->length > TEXTSIZE) return;  // no room left even in the margin
+    bool owned = ownschars(old);
+    long from = old->index;
+    LINE* l = replaceheader(old);
+    l->index = avail;
+    if (owned) {
+        memcpy(textbase + avail, textbase + from, static_cast<size_t>(l->length));
+        memset(textbase + from, FREEPOS, static_cast<size_t>(l->length));
+    }
+    avail += l->length;
+    linkline(l);
 }
 
 void removefile() {
     COREFILE& c = cur();
+    if (c.lncount > 0) jnoteremove(c.header->down, c.lncount);
     linkschanged(corenum);
     if (heldlines != nullptr) heldcleared(c.header);
     LINE* l = c.header->down;
@@ -420,11 +440,14 @@ int distance(LINE* l1, LINE* l2) {
     return n;
 }
 
-int linenumber(int n, LINE* target) {
+// The number of `target` in corefile n by the memo, a short search either way from it, and
+// otherwise a walk from the header bounded by the line count; -1 when it is not there.
+static int locate(int n, const LINE* target) {
     COREFILE& c = core[n];
     numbermemo& m = memo[n];
     int number = -1;
-    if (m.line != nullptr) {
+    if (target == c.header) number = 0;
+    if (number < 0 && m.line != nullptr) {
         // look a short way both ways from the line numbered last
         LINE* down = m.line;
         LINE* up = m.line;
@@ -435,10 +458,128 @@ int linenumber(int n, LINE* target) {
             if (up != c.header) up = up->up;
         }
     }
-    if (number < 0) number = distance(c.header, target);
-    m.line = target;
-    m.number = number;
+    if (number < 0) {
+        int k = 0;
+        for (LINE* l = c.header->down; l != c.header && k <= c.lncount; l = l->down) {
+            k++;
+            if (l == target) {
+                number = k;
+                break;
+            }
+        }
+    }
+    if (number >= 0) {
+        m.line = const_cast<LINE*>(target);
+        m.number = number;
+    }
     return number;
+}
+
+int linenumber(int n, LINE* target) {
+    int number = locate(n, target);
+    return number >= 0 ? number : distance(core[n].header, target);
+}
+
+int findline(int n, const LINE* l) { return l == nullptr ? -1 : locate(n, l); }
+
+LINE* lineat(int n, int k) {
+    COREFILE& c = core[n];
+    if (k <= 0 || k > c.lncount) return c.header;
+    numbermemo& m = memo[n];
+    LINE* l = c.header;
+    int at = 0;
+    int fromend = c.lncount + 1 - k;
+    if (m.line != nullptr && std::abs(m.number - k) < std::min(k, fromend)) {
+        l = m.line;
+        at = m.number;
+    } else if (fromend < k) {
+        l = c.header;
+        at = c.lncount + 1;
+    }
+    while (at < k) {
+        l = l->down;
+        at++;
+    }
+    while (at > k) {
+        l = l->up;
+        at--;
+    }
+    m.line = l;
+    m.number = k;
+    return l;
+}
+
+void unlinkrun(int n, LINE* first, LINE* last, int lines, long chars) {
+    int saved = corenum;
+    corenum = n;
+    COREFILE& c = cur();
+    jnoteremove(first, lines);
+    numbermemo& m = memo[n];
+    LINE* before = first->up;
+    if (m.line == first) {
+        m.line = before;
+        m.number -= 1;
+    } else {
+        linkschanged(n);
+    }
+    before->down = last->down;
+    last->down->up = before;
+    c.lncount -= lines;
+    c.charcount -= chars;
+    corenum = saved;
+}
+
+void linkrun(int n, LINE* after, LINE* first, LINE* last, int lines, long chars) {
+    int saved = corenum;
+    corenum = n;
+    COREFILE& c = cur();
+    jnoteinsert(after, lines);
+    memoinsertafter(after);
+    first->up = after;
+    last->down = after->down;
+    after->down->up = last;
+    after->down = first;
+    c.lncount += lines;
+    c.charcount += chars;
+    for (LINE* l = first;; l = l->down) {
+        l->jstamp = jserial;
+        if (l == last) break;
+    }
+    corenum = saved;
+}
+
+static bool holdschars(int kind) { return kind != OBJ_EMPTY && kind != OBJ_PICTURE && kind != OBJ_DEAD; }
+
+void setline(LINE* l, int kind, const unsigned char* text, int length) {
+    COREFILE& c = cur();
+    jnotechange(l);
+    if (!holdschars(kind)) length = 0;
+    int oldlength = holdschars(l->object) ? l->length : 0;
+    if (l->object == OBJ_PICTURE) freepic(l);
+    if (ownschars(l) && holdschars(kind) && length <= l->length) {
+        memcpy(textbase + l->index, text, static_cast<size_t>(length));
+        memset(textbase + l->index + length, FREEPOS, static_cast<size_t>(l->length - length));
+    } else {
+        freechars(l);
+        // a line that keeps no storage, or needs more than it has, takes a new header
+        if (l->linked) l = replaceheader(l);
+        if (length > 0) {
+            memcpy(textbase + avail, text, static_cast<size_t>(length));
+            l->index = avail;
+            avail += length;
+            linkline(l);
+        }
+    }
+    l->object = kind;
+    l->length = length;
+    c.charcount += length - oldlength;
+}
+
+void insertline(int kind, const unsigned char* text, int length) {
+    if (!holdschars(kind)) length = 0;
+    memcpy(textbase + avail, text, static_cast<size_t>(length));
+    allocln(kind, length);
+    if (length > 0) linkphys();
 }
 
 int inadequate(int ln, long ch) {

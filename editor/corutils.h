@@ -17,6 +17,7 @@ struct coreline {
     long index = 0;                // first character in textbase (picture handle for kind 2)
     long linekey = 0;              // sort key offset, used only by sort
     bool linked = false;           // in the physical list (owns array positions)
+    unsigned jstamp = 0;           // the journal's step in which the line was last recorded
 };
 typedef coreline LINE;
 
@@ -78,6 +79,7 @@ LINE* allochdr();
 void releaseheader(LINE* l);  // gives back a header that is in no list
 LINE* allocln(int object, int length);
 void linkphys();
+void linkline(LINE* l);  // linkphys for any line
 void removeline();
 void shiftline();
 void removefile();
@@ -85,6 +87,27 @@ void clrfile();
 void wrwholescreen();
 void garbage();
 int distance(LINE* l1, LINE* l2);
+
+// Runs of lines spliced out of one list and into another without copying (block moves, sort,
+// reformat). unlinkrun leaves the lines allocated; linkrun puts such a run after `after`.
+void unlinkrun(int n, LINE* first, LINE* last, int lines, long chars);
+void linkrun(int n, LINE* after, LINE* first, LINE* last, int lines, long chars);
+// Announces that line l of the current corefile is about to change in place (its characters,
+// length or kind). The character primitives announce themselves; code that writes into a line
+// directly calls it first. A line already recorded in this step of the journal costs nothing.
+extern unsigned jserial;
+void jnotechange(LINE* l);
+inline void touchline(LINE* l) {
+    if (l->jstamp != jserial) jnotechange(l);
+}
+// Gives line l of the current corefile the kind and text given, moving it where it must.
+void setline(LINE* l, int kind, const unsigned char* text, int length);
+// Inserts a line of the kind and text given after the current line, which it becomes.
+void insertline(int kind, const unsigned char* text, int length);
+// Line k (from 1) of corefile n; the header for 0 or a number past the end.
+LINE* lineat(int n, int k);
+// The number of line l in corefile n, or -1 when l is not one of its lines.
+int findline(int n, const LINE* l);
 
 // The number of `target` in corefile `n` (distance from its header), helped by a memo of the
 // last line numbered there. The store's own primitives keep the memo right; any other code

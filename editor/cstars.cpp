@@ -156,6 +156,7 @@ static void xcloserect() {
 static void clearsrect() {
     for (LINE* l : blocklines()) {
         int n = linechars(l);
+        if (n >= cfirst) touchline(l);
         for (int col = cfirst; col <= clast && col <= n; col++) textbase[l->index + col - 1] = ' ';
     }
 }
@@ -211,6 +212,7 @@ static void padto(int col) {
 static void xrestorerect(const std::vector<LINE*>& targets, int col) {
     for (size_t row = 0; row < targets.size() && static_cast<int>(row) < rrows; row++) {
         LINE* l = targets[row];
+        touchline(l);
         memcpy(textbase + l->index + col - 1, rptr.data() + row * static_cast<size_t>(rcols), static_cast<size_t>(rcols));
     }
 }

@@ -74,6 +74,7 @@ static void decbldtxt() {
     COREFILE& c = cur();
     extline();
     if (c.lnptr->length < c.curcol) return;
+    touchline(c.lnptr);
     textbase[curptr()] = holdch;
     if (numberchar(holdch)) {
         long cursor = curptr();
@@ -109,6 +110,7 @@ void xbldtxt() {
         if (c.lnptr->length == rmargin) ringbell();
     }
     if (c.lnptr->length < c.curcol) return;  // the array is exhausted: nothing can be stored
+    touchline(c.lnptr);
     textbase[curptr()] = holdch;
     if (c.curcol == rightcol) ringbell();
 }
@@ -166,6 +168,7 @@ void splitline() {
     int cut = len - c.curcol + 1;
     unsigned char* tail = nullptr;
     if (cut > 0) {
+        touchline(l);
         tail = new unsigned char[static_cast<size_t>(cut)];
         memcpy(tail, textbase + curptr(), static_cast<size_t>(cut));
         // the cut-off characters leave the line (they are not kept for recovery)
@@ -281,6 +284,7 @@ void flipchar() {
     if (c.curcol > linelen(c.lnptr)) return;
     long p = curptr();
     unsigned char old = textbase[p];
+    touchline(c.lnptr);
     textbase[p] = flip[old];
     if (old < 128) c.curcol += 1;
     redisplay = 5;
@@ -318,6 +322,7 @@ static void ldmod(int d) {
     long p = curptr();
     int bits = stubsof(textbase[p]);
     bits = lddel ? (bits & ~d) : (bits | d);
+    touchline(c.lnptr);
     textbase[p] = asc[bits & 15];
 }
 

@@ -14,6 +14,7 @@
 #include "editor/ecap.h"
 #include "editor/getparam.h"
 #include "editor/graphics.h"
+#include "editor/journal.h"
 #include "editor/merger.h"
 #include "editor/prcmnd.h"
 #include "editor/reformat.h"
@@ -79,6 +80,7 @@ const row rows[] = {
     {4, E | F, 200, 0, {bldtxt, bldrec, bldrec, N, grops, bldmath, bldmath, bldrec}, "type the letter"},
     {5, E, 20, 0, {rubtxt, rubrec, rubrec, lddelin, rubgraph, rubmath, rubmath, rubrec}, "rubout: remove the character under the cursor (past the end the last one; an empty line goes)"},
     {10, L | F, 20, ALL, {nuline, nuline, nuline, N, nuline, nuline, nuline, N}, "a new empty line after the cursor line"},
+    {OP_UNDO, L, 200, ALL, {undo, undo, undo, undo, undo, undo, undo, undo}, "undo: take back the last change of this corefile"},
     {11, F, 80, 0, {copytxt, copytxt, copytxt, N, pickpoint, copytxt, copytxt, copytxt}, "copy the character at the cursor into the recover ring"},
     {17, 0, 80, 0, {curleft, curleft, curleft, ldleft, picleft, leftm, leftm, curleft}, "cursor left"},
     {18, L, 20, NOT27, {downline, downrec, downfield, lddown, picdown, downrec, downm, downfield}, "cursor down"},
@@ -99,6 +101,7 @@ const row rows[] = {
     {33, 0, 200, 0, {tabset, N, N, N, addpic, N, N, N}, "set or clear a tab stop at the cursor"},
     {34, 0, 200, ALL, {tabcur, downfield, N, ldexit, N, downm, downm, N}, "to the next tab stop (records: the next field)"},
     {35, L | E | F, 200, ALL, {copyop, copyop, copyop, N, copyop, copyop, copyop, N}, "copy the starred block into corefile 0"},
+    {OP_REDO, L, 200, ALL, {redo, redo, redo, redo, redo, redo, redo, redo}, "redo: do again what undo took back"},
     {37, E | F, 200, 0, {qcompsingle, N, N, N, N, N, N, N}, "analyse the text from the cursor against root n only (digits, then a key)"},
     {38, 0, 200, 0, {show, show, show, show, show, show, show, N}, "write the store's state to test.file"},
     {39, 0, 200, 0, {qglobpre, N, N, N, N, N, N, N}, "run the global preselection"},
@@ -171,7 +174,7 @@ const row rows[] = {
     {106, 0, 200, 0, {qmakepre, N, N, N, N, N, N, N}, "a preselection rule for the semantic expression at the cursor, into corefile 14"},
 };
 
-// Numbers without a row (0, 6..9, 12..16, 36) are noop in every view.
+// Numbers without a row (0, 6..9, 13..16) are noop in every view.
 edtable buildtable(int number) {
     for (const row& r : rows) {
         if (r.number != number) continue;
@@ -225,6 +228,8 @@ void editstep() {
     if (full && (entry.sideffects & SE_FULL)) return;
     if (((curviewmask | curopmask) & cureditmask) == 0) return;
 
+    // typing and rubout on one line make one step of the undo journal
+    stepbegin(op == OP_OTHER || op == OP_DIGIT || op == OP_NAME || op == OP_DELETE || op == 53);
     entry.operatn[cur().viewtype & 7]();
 
     COREFILE& after = cur();  // the operation may have changed the current corefile
@@ -233,6 +238,7 @@ void editstep() {
     if (entry.sideffects & SE_EDITED) after.edited = 1;
     if (entry.sideffects & SE_LINE) after.curline = linenumber(corenum, after.lnptr);
     collectifneeded();
+    stepend();
     putstats();
     discur();
 }
@@ -251,6 +257,7 @@ void identify() {
 
 void option() {
     int n = param[1];
+    if (n == 11) setundolimit(param[2]);
     if (n < 0 || n > 10) return;
     if (n <= 2) {
         crinsert = n;

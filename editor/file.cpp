@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,7 @@
 #include "editor/tabs.h"
 #include "editor/termutils_xq.h"
 #include "editor/terminal_xq.h"
+#include "editor/view.h"
 
 namespace zek {
 
@@ -715,6 +717,67 @@ static bool replacebuffer(char*& slot, char terminator) {
     }
     slot = fresh;
     return true;
+}
+
+void savename(char* out, size_t size, const char* file) { snprintf(out, size, "%s.zek-save", file); }
+
+// Writes corefile n to the new file `name`; 0 when it is complete, else the error, and then no
+// file is left behind.
+static int writecopy(int n, const char* name) {
+    int fd = openregular(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd < 0) return errno;
+    FILE* out = fdopen(fd, "w");
+    if (out == nullptr) {
+        int err = errno;
+        close(fd);
+        unlink(name);
+        return err;
+    }
+    int saved = corenum;
+    corenum = n;
+    detrfile();  // as SAVE writes it
+    corenum = saved;
+    int err = 0;
+    const COREFILE& c = core[n];
+    for (const LINE* l = c.header->down; l != c.header && err == 0; l = l->down) {
+        if (!pline(out, l)) err = errno != 0 ? errno : EIO;
+    }
+    if (err == 0 && fflush(out) != 0) err = errno != 0 ? errno : EIO;
+    if (err == 0 && fsync(fd) != 0 && errno != EINVAL) err = errno;
+    if (fclose(out) != 0 && err == 0) err = errno != 0 ? errno : EIO;
+    if (err != 0) unlink(name);
+    return err;
+}
+
+void savework(const char* why) {
+    // No signal may break a write half way; they are all answered by the exit that follows.
+    sigset_t all, before;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &before);
+    for (int n = 0; n < VIEWCORE; n++) {
+        if (!core[n].edited) continue;
+        char base[PATH_MAX];
+        if (core[n].filname[0] != 0) {
+            savename(base, sizeof base, core[n].filname);
+        } else {
+            snprintf(base, sizeof base, "zek-core%d.zek-save", n);
+        }
+        char name[PATH_MAX + 8];
+        snprintf(name, sizeof name, "%s", base);
+        int err = EEXIST;
+        for (int k = 2; k <= 100 && err == EEXIST; k++) {
+            errno = 0;
+            err = writecopy(n, name);
+            if (err == EEXIST) snprintf(name, sizeof name, "%s.%d", base, k);
+        }
+        if (err == 0) {
+            fprintf(stderr, "zek: %s: corefile %d saved in %s\n", why, n, name);
+        } else {
+            fprintf(stderr, "zek: %s: corefile %d not saved: %s: %s\n", why, n, name, strerror(err));
+        }
+    }
+    fflush(stderr);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 void loadfile() {

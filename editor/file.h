@@ -2,6 +2,7 @@
 // procedures and templates.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 namespace zek {
@@ -37,5 +38,14 @@ void list();
 void emit();
 void loadfile();
 void settemplate();
+
+// The emergency copies made when the session ends without the user (a hangup, a termination
+// signal, the end of the keyboard input in screen mode): every edited corefile is written to a
+// new file beside its own, NAME.zek-save (or NAME.zek-save.2, .3, ... when that exists), and
+// zek-coreN.zek-save in the working directory for a corefile without a name. Each copy, or why
+// it could not be made, is reported on standard error after "zek: `why`: ".
+void savework(const char* why);
+// The name of the emergency copy of `file`.
+void savename(char* out, size_t size, const char* file);
 
 }  // namespace zek

@@ -39,6 +39,7 @@ int cadd(int chr) {
     COREFILE& c = cur();
     LINE* l = c.lnptr;
     if (l == c.header || l->object == OBJ_PICTURE) return 0;
+    touchline(l);
     if (l->object == OBJ_EMPTY) {
         l->index = avail;
         l->object = OBJ_TEXT;
@@ -63,6 +64,7 @@ void cinsert(int num) {
     long from = curptr();
     long end = endptr();
     if (num <= 0 || from >= end) return;
+    touchline(cur().lnptr);
     long count = end - from - num;
     if (count > 0) memmove(textbase + from + num, textbase + from, static_cast<size_t>(count));
 }
@@ -74,6 +76,7 @@ void cremove(int num) {
     long end = endptr();
     if (num <= 0 || from >= end) return;
     if (from + num > end) num = static_cast<int>(end - from);
+    touchline(l);
     for (int i = 0; i < num; i++) savechar(textbase[from + i]);
     memmove(textbase + from, textbase + from + num, static_cast<size_t>(end - from - num));
     memset(textbase + end - num, FREEPOS, static_cast<size_t>(num));
@@ -106,6 +109,7 @@ void rctrunc() {
     long last = recptr + fieldsiz - 1;
     long from = curptr();
     if (last <= from) return;
+    touchline(cur().lnptr);
     memmove(textbase + from + 1, textbase + from, static_cast<size_t>(last - from));
 }
 

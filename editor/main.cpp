@@ -20,6 +20,7 @@
 #include "editor/file.h"
 #include "editor/float.h"
 #include "editor/getparam.h"
+#include "editor/journal.h"
 #include "editor/linutils.h"
 #include "editor/merger.h"
 #include "editor/reformat.h"
@@ -69,6 +70,7 @@ void loaddefaults() {
     initcharkind();
     initterminal_xq();
     initscrout();
+    undolimit = 0;  // the store's first lines are no one's edit
     initcore();
     initscrin();
     initeditor();
@@ -88,6 +90,7 @@ void loaddefaults() {
     initfile_io();
     initsysutils();
     initbuild();
+    initjournal();
     disrecptr = 0;
     windresize = 0;
     inptr = stdin;
@@ -156,12 +159,22 @@ void getfpar() {
     const char* command = (del == 2) ? "NA" : "FE";
     del = 0;
     if (command[0] == 'N' && !startfilemissing(fparam1)) return;
+    // An emergency copy of an earlier session is pointed out once the file is there.
+    char copy[NAMELEN + 16];
+    savename(copy, sizeof copy, fparam1);
+    struct stat st;
+    char notice[sizeof copy + 32];
+    notice[0] = 0;
+    if (lstat(copy, &st) == 0) snprintf(notice, sizeof notice, "Emergency save found: %s", copy);
     if (!typable(fparam1)) {
         runstartcommand(command[0] == 'N' ? "NAME" : "FETCH", fparam1);
+        if (notice[0] != 0) progress(notice);
         return;
     }
+    if (notice[0] != 0) progresslater(notice);
     snprintf(startcommand, sizeof startcommand, "%s%s\r", command, fparam1);
     pushfn(startcommand);
+    journalhold(startcommand);  // the file a session starts with is where its undo stops
 }
 
 void queuestartkeys() {
@@ -294,6 +307,7 @@ int zekmain(int argc, char** argv) {
     gendis();
     discur();
     queuestartkeys();
+    journalforget();  // a start-up command run at once (a name that cannot be typed) included
 
     editor();
 

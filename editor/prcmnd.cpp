@@ -10,6 +10,7 @@
 #include "editor/display.h"
 #include "editor/editor.h"
 #include "editor/getparam.h"
+#include "editor/journal.h"
 #include "editor/scrin.h"
 #include "editor/scrout.h"
 #include "editor/termutils_xq.h"
@@ -74,6 +75,7 @@ void prcmnd() {
             if (full && (command.sideffects & CF_FULL)) {
                 diserr("files full; command ignored");
             } else {
+                stepbegin(false, true);
                 if ((command.sideffects & CF_WARN) && cur().edited) progress("Warning: corefile not saved");
                 if (command.prompt[0] != 0) progress(command.prompt);
                 getparam();
@@ -85,6 +87,7 @@ void prcmnd() {
                 COREFILE& c = cur();
                 if (command.sideffects & CF_LINE) c.curline = linenumber(corenum, c.lnptr);
                 collectifneeded();
+                stepend();
                 putstats();
                 if (command.sideffects & CF_NAME) putfname();
             }

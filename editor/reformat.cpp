@@ -559,19 +559,9 @@ void reformat() {
         oldchars += textlen(p);
         if (p == lastold) break;
     }
-    if (starinside) clrstars();
-    // The first new line takes the number of the old first line; later numbers may change.
-    if (memoon(corenum, first)) {
-        memoreplace(corenum, first, rfirst);
-    } else {
-        linkschanged(corenum);
-    }
-    linkschanged(0);
     LINE* before = first->up;
-    before->down = below;
-    below->up = before;
-    cf.lncount -= oldlines;
-    cf.charcount -= oldchars;
+    unlinkrun(corenum, first, lastold, oldlines, oldchars);
+    if (starinside) clrstars();
 
     if (corenum == 0) {
         // Reformatting the hold corefile itself: its old lines are given up.
@@ -586,14 +576,7 @@ void reformat() {
             p = next;
         }
     } else {
-        COREFILE& hold = core[0];
-        LINE* after = hold.lnptr;
-        first->up = after;
-        lastold->down = after->down;
-        after->down->up = lastold;
-        after->down = first;
-        hold.lncount += oldlines;
-        hold.charcount += oldchars;
+        linkrun(0, core[0].lnptr, first, lastold, oldlines, oldchars);
     }
 
     // New lines, where the old ones were.
@@ -609,12 +592,7 @@ void reformat() {
             linkphys();
         }
     }
-    rfirst->up = before;
-    before->down = rfirst;
-    rlast->down = below;
-    below->up = rlast;
-    cf.lncount += newlines;
-    cf.charcount += newchars;
+    linkrun(corenum, before, rfirst, rlast, newlines, newchars);
     if (topinside) cf.disln = rfirst;
     cf.lnptr = rfirst;
     redisplay = 6;

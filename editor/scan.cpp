@@ -359,6 +359,7 @@ static bool replaceone(int replace, int patternlength) {
     }
     int room = c.lnptr->length - c.curcol + 1;
     int n = replace < room ? replace : room;
+    if (n > 0) touchline(c.lnptr);
     if (n > 0) memcpy(textbase + curptr(), targetstring, static_cast<size_t>(n));
     c.curcol += replace;
     bool changed = replace > 0 || (c.lnptr->object != OBJ_EMPTY && c.lnptr->length != before);
@@ -448,6 +449,7 @@ static bool replaceinline(int replace, int patternlength, bool& nospace) {
     }
     text.append(old + from - 1, static_cast<size_t>(n - from + 1));
     long length = static_cast<long>(text.size());
+    touchline(l);
     if (shift) {
         shiftline();
         l = c.lnptr;

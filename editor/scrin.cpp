@@ -10,6 +10,7 @@
 #include "editor/build.h"
 #include "editor/corutils.h"
 #include "editor/ecap.h"
+#include "editor/file.h"
 #include "editor/help.h"
 #include "editor/scan.h"
 #include "editor/scrout.h"
@@ -35,6 +36,7 @@ const char* fnstack[MAXPUSH + 1];
 static const char* fnbase[MAXPUSH + 1];  // start of each pushed string, for loop ownership
 int fnptr = 0;
 char fn[10][FNLEN + 1];
+long keyreads = 0;
 
 int vl_result[MAXLOOP + 1];
 int loopdepth = 0;
@@ -97,6 +99,7 @@ void initintran() {
         {ctl('Z'), 61}, {'P', 63}, {'R', 64}, {'D', 66}, {'F', 67}, {'C', 68},
         {ctl('B'), 78}, {ctl('D'), 79}, {'g', 97}, {'l', 98}, {'k', 99}, {'j', 101},
         {'m', 102}, {'K', 103}, {'L', 104}, {'N', 105}, {'H', 106}, {'B', 18},
+        {'Z', OP_UNDO}, {'W', OP_REDO},
         {ctl('W'), OP_RESUME}, {ctl('Y'), OP_SUSPEND}, {ctl('V'), OP_KILL}, {127, OP_KILL},
         {ctl('X'), OP_ACK}, {'Y', OP_MATCHTEST}, {'S', OP_RESULTTEST}, {'{', OP_LOOPSTART},
         {'|', OP_LOOPEND}, {'}', OP_LOOPTEST}, {'~', OP_LEVELUP}, {'w', OP_LEVELDOWN},
@@ -232,15 +235,24 @@ void dropslotsin(const char* begin, const char* end) {
     }
 }
 
+bool stringonstack(const char* string) {
+    for (int i = 1; i <= fnptr; i++) {
+        if (fnbase[i] == string) return true;
+    }
+    return false;
+}
+
 static bool stringontop() { return fnptr > 0 && fnstack[fnptr] != nullptr; }
 
 void endsession_eof() {
     if (screenmode) {
-        // the screen is left first, so that the warnings below stay readable
+        // the screen is left first, so that the warnings below stay readable; the terminal is
+        // gone or closed: the edited corefiles are kept in copies
         reseterm();
         endterminal();
+        savework("end of input");
     }
-    for (int n = 0; n < NUMCORE; n++) {
+    for (int n = 0; n < NUMCORE && !screenmode; n++) {
         if (core[n].edited) fprintf(stderr, "zek: end of input: corefile %d not saved\n", n);
     }
     endprog();
@@ -254,7 +266,10 @@ int zekgetc() {
     if (!inputpending(inptr)) flushforkey();
     for (;;) {
         int c = getc(inptr);
-        if (c != EOF) return c;
+        if (c != EOF) {
+            keyreads++;
+            return c;
+        }
         if (ferror(inptr) && errno == EINTR) {
             clearerr(inptr);
             runsignals();
@@ -275,6 +290,7 @@ int zekgetc() {
 // An interrupt acts as the command key. While keys come from pushed strings it first drops
 // them all, with their open loops and levels, so that a script that never ends can be stopped.
 void IntHandler(int) {
+    keyreads++;  // what the interrupt starts is the user's, not the script's
     if (fnptr > 0) {
         for (int i = 1; i <= fnptr; i++) fnstack[i] = fnbase[i] = nullptr;
         fnptr = 0;

@@ -32,7 +32,9 @@ enum : int {
     OP_SUSPEND = 14,
     OP_KILL = 15,
     OP_ACK = 16,
+    OP_UNDO = 12,
     OP_COMMAND = 21,
+    OP_REDO = 36,
     OP_MATCHTEST = 107,
     OP_RESULTTEST = 108,
     OP_NOCONSTRUCT = 109,
@@ -103,6 +105,10 @@ const char* keysourcehelp(int op);
 // and fuzz runs bound runaway scripts with it.
 extern void (*keywatch)();
 void pushfn(const char* string);
+// True while `string` is one of the pushed strings being read.
+bool stringonstack(const char* string);
+// Bytes read from the keyboard or a driver program (not from pushed strings), and interrupts.
+extern long keyreads;
 int zekgetc();
 // The interrupt's work, run between keys: drops every pushed string and loop, then queues the
 // command key.

@@ -197,8 +197,10 @@ void zeksort(LINE* h, LINE* t, int num) {
     };
     std::vector<item> order;
     order.reserve(static_cast<size_t>(num));
+    long chars = 0;
     for (LINE* l = h;; l = l->down) {
         order.push_back({static_cast<unsigned long>(l->linekey), l});
+        chars += linechars(l);
         if (l == t) break;
     }
     bool ascending = sortdir == 1;
@@ -211,15 +213,15 @@ void zeksort(LINE* h, LINE* t, int num) {
         }
         return ascending ? r < 0 : r > 0;
     });
-    LINE* previous = h->up;
-    LINE* behind = t->down;
+    LINE* front = h->up;
+    unlinkrun(corenum, h, t, num, chars);
+    LINE* previous = nullptr;
     for (const item& it : order) {
-        previous->down = it.line;
+        if (previous != nullptr) previous->down = it.line;
         it.line->up = previous;
         previous = it.line;
     }
-    previous->down = behind;
-    behind->up = previous;
+    linkrun(corenum, front, order.front().line, order.back().line, num, chars);
 }
 
 void sort() {

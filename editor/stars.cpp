@@ -112,26 +112,9 @@ void findinfo() {
     }
 }
 
-void detach() {
-    COREFILE& c = cur();
-    linkschanged(corenum);
-    first->up->down = last->down;
-    last->down->up = first->up;
-    c.lncount -= lines_;
-    c.charcount -= charcount;
-}
+void detach() { unlinkrun(corenum, first, last, lines_, charcount); }
 
-void attach() {
-    COREFILE& c = cur();
-    linkschanged(corenum);
-    LINE* after = c.lnptr;
-    first->up = after;
-    last->down = after->down;
-    after->down->up = last;
-    after->down = first;
-    c.lncount += lines_;
-    c.charcount += charcount;
-}
+void attach() { linkrun(corenum, cur().lnptr, first, last, lines_, charcount); }
 
 // The block that arrived in the current corefile stays starred: A on its last line, B on its
 // first.

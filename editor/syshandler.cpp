@@ -3,12 +3,15 @@
 #include "editor/syshandler.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <initializer_list>
 
 #include "editor/corutils.h"
 #include "editor/display.h"
 #include "editor/editor.h"
+#include "editor/file.h"
 #include "editor/float.h"
 #include "editor/scrin.h"
 #include "editor/screen.h"
@@ -23,8 +26,9 @@ volatile sig_atomic_t pendingsignals = 0;
 int windresize = 0;
 
 // One flag per signal: a handler may only store to a volatile flag.
-enum : int { SIG_SUSPEND, SIG_RESUME, SIG_WINDOW, SIG_PIPE, SIG_INTERRUPT, SIG_COUNT };
+enum : int { SIG_SUSPEND, SIG_RESUME, SIG_WINDOW, SIG_PIPE, SIG_INTERRUPT, SIG_HANGUP, SIG_COUNT };
 static volatile sig_atomic_t sigflag[SIG_COUNT];
+static volatile sig_atomic_t hangupsignal = 0;  // SIGHUP or SIGTERM, whichever came first
 
 static void note(int which) {
     sigflag[which] = 1;
@@ -38,6 +42,10 @@ void ResHandler(int) { note(SIG_RESUME); }
 void WindowHandler(int) { note(SIG_WINDOW); }
 void PipeHandler(int) { note(SIG_PIPE); }
 static void InterruptHandler(int) { note(SIG_INTERRUPT); }
+static void HangupHandler(int sig) {
+    if (hangupsignal == 0) hangupsignal = sig;
+    note(SIG_HANGUP);
+}
 
 static void install(int sig, void (*handler)(int)) {
     struct sigaction sa = {};
@@ -54,6 +62,12 @@ void setsig() {
     install(SIGPIPE, PipeHandler);
     install(SIGFPE, FpHandler);
     install(SIGINT, InterruptHandler);
+    // A hangup or termination saves the edited corefiles first; one ignored stays ignored.
+    for (int sig : {SIGHUP, SIGTERM}) {
+        struct sigaction now = {};
+        sigaction(sig, nullptr, &now);
+        if (now.sa_handler != SIG_IGN) install(sig, HangupHandler);
+    }
     // Past a file-size limit a write fails (and is reported) instead of ending the editor.
     signal(SIGXFSZ, SIG_IGN);
 }
@@ -110,6 +124,31 @@ static void resizeeditor() {
     flushoutput();
 }
 
+// The session ends without the user: copies of the edited corefiles, the terminal given back,
+// and the signal's own end, so that whoever waits for zek sees what ended it.
+[[noreturn]] static void endonsignal(int sig) {
+    if (screenmode) {
+        reseterm();
+        endterminal();
+    }
+    savework(sig == SIGHUP ? "hangup" : "terminated");
+    endprog();
+    fflush(stdout);
+    reseterm();
+    endterminal();
+    signal(sig, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, sig);
+    sigprocmask(SIG_UNBLOCK, &one, nullptr);
+    raise(sig);
+    _exit(128 + sig);
+}
+
+void endifhungup() {
+    if (sigflag[SIG_HANGUP] != 0) endonsignal(hangupsignal != 0 ? hangupsignal : SIGTERM);
+}
+
 void runsignals() {
     while (pendingsignals != 0) {
         // Take the recorded flags with the signals blocked, so that none arriving meanwhile is lost.
@@ -123,6 +162,7 @@ void runsignals() {
         }
         pendingsignals = 0;
         sigprocmask(SIG_SETMASK, &saved, nullptr);
+        if (taken[SIG_HANGUP]) endonsignal(hangupsignal != 0 ? hangupsignal : SIGTERM);
         if (taken[SIG_INTERRUPT]) IntHandler(SIGINT);
         if (taken[SIG_PIPE]) killprog();
         if (taken[SIG_SUSPEND]) suspendeditor();

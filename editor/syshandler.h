@@ -15,6 +15,9 @@ void ResHandler(int sig);
 void WindowHandler(int sig);
 void PipeHandler(int sig);
 void runsignals();
+// A hangup or termination waiting to be answered is answered now (it does not return): for the
+// waits that are not reads of keys.
+void endifhungup();
 // True while an interrupt waits to be handled: long waits give up when the user asks.
 bool interruptpending();
 

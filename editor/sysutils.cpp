@@ -279,8 +279,7 @@ void calsys() {
         (void)ignored;
         _exit(1);
     } else {
-        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) endifhungup();
     }
     backtoscreen();
 }

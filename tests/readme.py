@@ -153,6 +153,22 @@ class Check:
             finally:
                 shutil.rmtree(work, ignore_errors=True)
 
+    def undo(self, command):
+        """The undo example: the two lines as the README writes them, run in a scratch folder."""
+        lines = block_after(self.text, "An undo that does not fit the store")
+        work = tempfile.mkdtemp(prefix="zekreadme-")
+        try:
+            for line in lines:
+                script = re.sub(r"\s{2,}#.*$", "", line.strip()).replace("build/zek", self.zek)
+                run(["sh", "-c", script], work)
+            with open(os.path.join(work, "same.txt"), "rb") as f:
+                if f.read() != b"red\ngreen\n":
+                    self.fail(command, "same.txt does not hold the text as it was before the CHANGE")
+        except OSError as e:
+            self.fail(command, str(e))
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
+
     def welcome(self, command):
         status, out = onterminal([self.zeks, "examples/welcome.txt"], ROOT, ["\x1b?", "q", "BY\r"],
                                  ["Welcome to zek", "every key and command", "Welcome to zek"])
@@ -220,6 +236,8 @@ RUNNERS = [
     (r"printf '\\rJ\\003OVnotes\.txt\\rSAcopy\.txt\\rBY\\r' \| build/zek notes\.txt", None),  # likewise
     (r"\$ EXERCISE_SEED=\d+ EXERCISE_ROUNDS=\d+ build/zek -d examples/grammar/exercise\.py >/dev/null",
      Check.exercise),
+    (r"printf 'red\\ngreen\\n' > colours\.txt", Check.undo),
+    (r"printf '\\003CHe\|E.* \| build/zek colours\.txt", None),  # run by the undo example above
     (r"zek -h, zek --help", Check.help),
     (r"zek -x", Check.unknownoption),
     (r"zek \./-x", Check.dashfile),

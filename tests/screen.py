@@ -16,6 +16,9 @@ screen is read back with capture-pane.
   protocol the protocol mode at a terminal: the README's demo command and the exercise driver
            leave what they wrote on the terminal after zek has ended.
   fatal    SIGTERM and SIGABRT end zek.
+  hangup   the pane killed under an editing zek: each edited corefile is kept in a copy beside
+           its file (or in the working directory), one in a directory it cannot write is named
+           on standard error, and the file itself is untouched.
 After each run: the exit status, the terminal settings (`stty -g` before and after the run are
 equal), the editor's screen gone, and no sanitizer report.
 The test is skipped (exit status 77) only when tmux is missing or cannot start a server.
@@ -423,6 +426,45 @@ def fatalsignals(zek, failures):
             shutil.rmtree(work, ignore_errors=True)
 
 
+def hangup(zek, failures):
+    work = tempfile.mkdtemp(prefix="zekhangup-")
+    locked = os.path.join(work, "ro")
+    try:
+        with open(os.path.join(work, "notes.txt"), "w") as f:
+            f.write("first\n")
+        os.mkdir(locked)
+        with open(os.path.join(locked, "locked.txt"), "w") as f:
+            f.write("locked\n")
+        os.chmod(locked, 0o555)
+        pane = Pane("hangup", work, wrapper(os.path.abspath(zek), ["notes.txt"], "ZEK_SCREEN=1"))
+        pane.waitfor(lambda s: "first" in s)
+        pane.keys(CR + "X" + CMD + "CO2" + CR + CR + "unnamed" + CMD + "CO3" + CR + "FEro/locked.txt" + CR + CR + "Y")
+        shown, ok = pane.waitfor(lambda s: "Yocked" in s)
+        if not ok:
+            failures.append("hangup: the keys were not typed:\n" + shown)
+        pids = zekpids(work)
+        tmux("kill-pane", "-t", "hangup")
+        end = time.time() + 10
+        while any(os.path.exists("/proc/%d" % p) for p in pids) and time.time() < end:
+            time.sleep(0.05)
+        copies = {"notes.txt.zek-save": "Xirst\n", "zek-core2.zek-save": "unnamed\n", "notes.txt": "first\n"}
+        for name, want in copies.items():
+            got = readfile(work, name)
+            if got != want:
+                failures.append("hangup: %s holds %r, not %r" % (name, got, want))
+        err = readfile(work, "stderr") or ""
+        if os.geteuid() != 0:  # the superuser writes even where the directory forbids it
+            if readfile(work, "ro/locked.txt.zek-save") is not None or \
+                    "corefile 3 not saved: ro/locked.txt.zek-save: Permission denied" not in err:
+                failures.append("hangup: the copy in the locked directory: %r" % err)
+        if "corefile 1 saved in notes.txt.zek-save" not in err:
+            failures.append("hangup: standard error %r" % err)
+    finally:
+        os.chmod(locked, 0o755)
+        tmux("kill-session", "-t", "hangup", check=False)
+        shutil.rmtree(work, ignore_errors=True)
+
+
 def main():
     global UPDATE
     args = [a for a in sys.argv[1:] if a != "--update"]
@@ -445,7 +487,8 @@ def main():
     if not UPDATE:
         parts += [("protocol mode", lambda f: protocolmode(zek, f)),
                   ("random keys, seed %d" % seed, lambda f: randomkeys(zek, seed, f)),
-                  ("fatal signals", lambda f: fatalsignals(zek, f))]
+                  ("fatal signals", lambda f: fatalsignals(zek, f)),
+                  ("hangup", lambda f: hangup(zek, f))]
     passed = failed = 0
     try:
         for name, run in parts:

@@ -19,8 +19,8 @@ A case is a folder under tests/e2e/cases/ holding:
   limits       optional: "fsize=BYTES" lines: a file-size limit for the run (SIGXFSZ ignored)
   signals      optional: "SECONDS SIGNAME" lines: signals sent to zek at those times
   tty          optional: run with a real terminal (a pseudo-terminal) as standard input and
-               output; the keys must end the session; only status, expect, absent and check
-               are compared
+               output; the keys (or a signal) must end the session; only status, expect, absent
+               and check are compared
 
 Usage: run.py ZEK [CASE ...]
 """
@@ -136,7 +136,7 @@ def compare(folder, work, status, stdout, stderr):
     return problems
 
 
-def runtty(zek, args, keys, work, env):
+def runtty(zek, args, keys, work, env, signals=()):
     """Runs zek on a pseudo-terminal that becomes its controlling terminal; returns its exit
     status, or None when it did not end in time."""
     pid, fd = pty.fork()
@@ -150,10 +150,13 @@ def runtty(zek, args, keys, work, env):
     deadline = time.time() + TIMEOUT
     written = False
     start = time.time()
+    pending = sorted(signals)
     while time.time() < deadline:
         if not written and time.time() > start + 0.5:
             os.write(fd, keys)
             written = True
+        while pending and time.time() > start + pending[0][0]:
+            os.kill(pid, pending.pop(0)[1])
         ready, _, _ = select.select([fd], [], [], 0.1)
         if ready:
             try:
@@ -214,7 +217,7 @@ def runcase(zek, name):
                 resource.setrlimit(limits[i], (limits[i + 1], resource.RLIM_INFINITY))
 
         if os.path.exists(os.path.join(folder, "tty")):
-            status = runtty(zek, args, keys, work, env)
+            status = runtty(zek, args, keys, work, env, signals)
             if status is None:
                 return ["timed out after %d s" % TIMEOUT]
             return problems + compare(folder, work, status, None, None)

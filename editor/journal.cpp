@@ -1,0 +1,696 @@
+// The undo journal. The line store reports every line it is about to insert, remove or change;
+// the first report of a corefile in a step opens that corefile's step, and each report adds a
+// record: the place (line number) and, for removed and changed lines, their kind and text.
+// Undoing a step plays its records backwards through the same primitives, which record the way
+// back as the step that redo plays. Line numbers rather than line headers name the places, so
+// that a record stays right while headers move, are collected and are handed out again.
+#include "editor/journal.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <unordered_set>
+
+#include "editor/linutils.h"
+#include "editor/scrin.h"
+#include "editor/scrout.h"
+#include "editor/terminal_xq.h"
+#include "editor/view.h"
+
+namespace zek {
+
+long undolimit = 0;
+unsigned jserial = 1;
+
+namespace {
+
+// Records: op, line number, count, the op's data, then the record's own start, so that a step
+// can be read backwards. INS has no data; REM has count times (kind, length, text); CHG has one.
+enum : unsigned char { R_INS = 1, R_REM = 2, R_CHG = 3 };
+constexpr size_t HEAD = 9;
+constexpr size_t TRAIL = 4;
+
+// What undo puts back besides the text: cursor, window top, marks, cursor kind and file name.
+struct corestate {
+    int line = 1, col = 1, top = 1, stara = 0, starb = 0;
+    char nextstar = 'A';
+    int starcount = 0;
+    int cstara = 0, cstarb = 0;
+    char cnextstar = 'A';
+    int cstarcount = 0;
+    int curflag = 1;
+    char filname[NAMELEN + 1] = {};
+};
+
+// A step's records: a byte buffer that grows by realloc, which moves a large block by
+// remapping it rather than copying it, so that a large step costs one write of its bytes.
+class bytes {
+public:
+    bytes() = default;
+    bytes(const bytes&) = delete;
+    bytes& operator=(const bytes&) = delete;
+    bytes(bytes&& o) noexcept : p(o.p), n(o.n), cap(o.cap) { o.p = nullptr, o.n = o.cap = 0; }
+    bytes& operator=(bytes&& o) noexcept {
+        if (this != &o) {
+            std::free(p);
+            p = o.p, n = o.n, cap = o.cap;
+            o.p = nullptr, o.n = o.cap = 0;
+        }
+        return *this;
+    }
+    ~bytes() { std::free(p); }
+    size_t size() const { return n; }
+    bool empty() const { return n == 0; }
+    unsigned char* data() { return p; }
+    const unsigned char* data() const { return p; }
+    void append(const void* from, size_t count) {
+        if (n + count > cap) grow(n + count);
+        if (count > 0) memcpy(p + n, from, count);
+        n += count;
+    }
+    void push_back(unsigned char b) { append(&b, 1); }
+    void resize(size_t count) { n = count < n ? count : n; }  // only ever shortens
+    void clear() {
+        std::free(p);
+        p = nullptr, n = cap = 0;
+    }
+    void shrink_to_fit() {
+        if (n == cap) return;
+        if (n == 0) return clear();
+        void* q = std::realloc(p, n);
+        if (q != nullptr) p = static_cast<unsigned char*>(q), cap = n;
+    }
+
+private:
+    void grow(size_t need) {
+        size_t c = std::max(need, std::max<size_t>(cap * 2, 256));
+        void* q = std::realloc(p, c);
+        if (q == nullptr) {
+            fputs("zek: out of memory for the undo journal\n", stderr);
+            std::abort();
+        }
+        p = static_cast<unsigned char*>(q);
+        cap = c;
+    }
+    unsigned char* p = nullptr;
+    size_t n = 0, cap = 0;
+};
+
+struct step {
+    unsigned long id = 0;  // names the state the step leads to
+    corestate before;      // restored when the step is undone
+    bytes data;
+};
+constexpr long STEPCOST = static_cast<long>(sizeof(step));
+
+struct corejournal {
+    std::deque<step> undo, redo;  // oldest first; redo's last is the next to redo
+    unsigned openserial = 0;      // jserial of the step open at undo.back()
+    bool discarded = false;       // the open step outgrew the bound: nothing more of it is kept
+    bool cut = false;             // history was dropped because it outgrew the bound
+    unsigned long base = 0;       // the state at the bottom of the undo stack
+    // The states in which the corefile was found unedited (fetched, saved, cleared, or never
+    // marked), since its file was last written: undo and redo to one of them clear the flag.
+    std::unordered_set<unsigned long> clean;
+    bool openclean = false;       // the step still open is one of them
+    unsigned long lastclean = 0;  // the one found last
+    char filename[NAMELEN + 1] = {};  // the name under which the last of them was found
+    struct stat file = {};            // and that file as it was then
+};
+
+// Whether the corefile's file `name` is still the one seen at the last clean state (which is
+// then brought up to date): a file written in the meantime matches no state found clean before.
+bool samefile(corejournal& j, const char* name) {
+    if (name[0] == 0) return true;  // no name, no file written
+    struct stat now = {};
+    bool there = stat(name, &now) == 0;
+    const struct stat& known = j.file;
+    bool same = there && strcmp(j.filename, name) == 0 && now.st_ino == known.st_ino && now.st_dev == known.st_dev &&
+                now.st_size == known.st_size && now.st_mtim.tv_sec == known.st_mtim.tv_sec &&
+                now.st_mtim.tv_nsec == known.st_mtim.tv_nsec;
+    j.file = now;
+    snprintf(j.filename, sizeof j.filename, "%s", name);
+    return same;
+}
+
+corejournal journals[NUMCORE];
+unsigned long lastid = 0;
+long jbytes = 0;
+long boundnow = 0;  // the bound when the step began: past it, records give way at once
+unsigned touched = 0;  // corefiles with a step open in this step
+
+// While undo or redo plays a step, what it records goes here.
+struct replaying {
+    int core;
+    step* into;
+    bool lost;  // it outgrew the bound
+};
+replaying* replay = nullptr;
+
+// The step boundaries' memory.
+// The current corefile's cursor and marks when the key operation began.
+struct marks {
+    LINE *lnptr = nullptr, *disln = nullptr, *starA = nullptr, *starB = nullptr;
+    int curcol = 1, starcount = 0, cstarA = 0, cstarB = 0, cstarcount = 0, curflag = 1;
+    char nextstar = 'A', cnextstar = 'A';
+};
+marks snapshot;
+int snapcore = -1;
+char wasedited[NUMCORE];
+bool mayrename = false;  // a command or undo ran: file names may have changed
+long lastreads = -1;
+bool lasttyping = false;
+int lastcore = -1;
+const char* holding = nullptr;
+
+void put32(bytes& v, long value) {
+    auto u = static_cast<uint32_t>(value);
+    v.append(&u, 4);
+}
+
+long get32(const unsigned char* p) {
+    uint32_t u;
+    memcpy(&u, p, 4);
+    return static_cast<long>(u);
+}
+
+void set32(unsigned char* p, long value) {
+    auto u = static_cast<uint32_t>(value);
+    memcpy(p, &u, 4);
+}
+
+unsigned long position(const corejournal& j) { return j.undo.empty() ? j.base : j.undo.back().id; }
+
+void dropsteps(std::deque<step>& steps) {
+    for (const step& s : steps) jbytes -= STEPCOST + static_cast<long>(s.data.size());
+    steps.clear();
+}
+
+int numberof(int n, const LINE* l, const LINE* fallback) {
+    int k = findline(n, l);
+    if (k < 0) k = findline(n, fallback);
+    return k;
+}
+
+corestate capture(int n) {
+    const COREFILE& live = core[n];
+    marks c = snapshot;
+    if (n != snapcore) {
+        c = {live.lnptr, live.disln, live.starA, live.starB, live.curcol, live.starcount, live.cstarA,
+             live.cstarB, live.cstarcount, live.curflag, live.nextstar, live.cnextstar};
+    }
+    corestate s;
+    s.line = std::max(1, numberof(n, c.lnptr, live.lnptr));
+    s.col = c.curcol;
+    s.top = std::max(1, numberof(n, c.disln, live.disln));
+    s.stara = c.starA != nullptr ? std::max(0, findline(n, c.starA)) : 0;
+    s.starb = c.starB != nullptr ? std::max(0, findline(n, c.starB)) : 0;
+    s.nextstar = c.nextstar;
+    s.starcount = c.starcount;
+    s.cstara = c.cstarA;
+    s.cstarb = c.cstarB;
+    s.cnextstar = c.cnextstar;
+    s.cstarcount = c.cstarcount;
+    s.curflag = c.curflag;
+    memcpy(s.filname, live.filname, sizeof s.filname);  // names change only after the first record
+    return s;
+}
+
+void restore(const corestate& s) {
+    COREFILE& c = cur();
+    int count = c.lncount;
+    int line = std::clamp(s.line, 1, std::max(1, count));
+    c.lnptr = lineat(corenum, line);
+    c.curline = line;
+    c.curcol = s.col;
+    int top = std::clamp(s.top, 1, line);
+    c.disln = line - top >= depth ? c.lnptr : lineat(corenum, top);
+    c.starA = s.stara > 0 && s.stara <= count ? lineat(corenum, s.stara) : nullptr;
+    c.starB = s.starb > 0 && s.starb <= count ? lineat(corenum, s.starb) : nullptr;
+    c.nextstar = s.nextstar;
+    c.starcount = s.starcount;
+    c.cstarA = s.cstara;
+    c.cstarB = s.cstarb;
+    c.cnextstar = s.cnextstar;
+    c.cstarcount = s.cstarcount;
+    c.curflag = s.curflag;
+    memcpy(c.filname, s.filname, sizeof c.filname);
+}
+
+long currentbound() {
+    long live = 0;
+    for (const COREFILE& c : core) live += c.charcount;
+    long room = hiaddr - live;
+    return std::min(undolimit, std::max(0L, room));
+}
+
+bool isopen(const corejournal& j) { return j.openserial == jserial && !j.discarded && !j.undo.empty(); }
+
+bool dropopen(long over);
+
+// Gives up the oldest history there is: the bottom of an undo stack, then the far end of a redo
+// stack, and only then a step still being recorded (with its corefile's whole history).
+bool evictone() {
+    int best = -1;
+    for (int n = 0; n < NUMCORE; n++) {
+        corejournal& j = journals[n];
+        if (j.undo.empty() || (isopen(j) && j.undo.size() == 1)) continue;
+        if (best < 0 || j.undo.front().id < journals[best].undo.front().id) best = n;
+    }
+    if (best >= 0) {
+        corejournal& j = journals[best];
+        j.base = j.undo.front().id;
+        jbytes -= STEPCOST + static_cast<long>(j.undo.front().data.size());
+        j.undo.pop_front();
+        return true;
+    }
+    for (corejournal& j : journals) {
+        if (j.redo.empty()) continue;
+        jbytes -= STEPCOST + static_cast<long>(j.redo.front().data.size());
+        j.redo.pop_front();
+        return true;
+    }
+    return dropopen(-1);
+}
+
+// Gives up the largest step still being recorded that is larger than `over` (with its
+// corefile's whole history, which cannot be undone past it), or the one undo or redo is
+// recording; false when there is none.
+bool dropopen(long over) {
+    int best = -1;
+    long largest = over;
+    for (int n = 0; n < NUMCORE; n++) {
+        if (!isopen(journals[n])) continue;
+        long size = STEPCOST + static_cast<long>(journals[n].undo.back().data.size());
+        if (size > largest) {
+            largest = size;
+            best = n;
+        }
+    }
+    if (replay != nullptr && !replay->lost && STEPCOST + static_cast<long>(replay->into->data.size()) > largest) {
+        replay->lost = true;
+        jbytes -= static_cast<long>(replay->into->data.size());
+        replay->into->data.clear();
+        return true;
+    }
+    if (best < 0) return false;
+    corejournal& j = journals[best];
+    dropsteps(j.undo);
+    dropsteps(j.redo);
+    j.base = ++lastid;
+    j.cut = true;
+    j.discarded = true;
+    return true;
+}
+
+// Forgets the clean states that undo and redo can no longer reach.
+void prune(corejournal& j) {
+    std::unordered_set<unsigned long> reachable{j.base};
+    for (const step& s : j.undo) reachable.insert(s.id);
+    for (const step& s : j.redo) reachable.insert(s.id);
+    for (auto it = j.clean.begin(); it != j.clean.end();) {
+        it = reachable.count(*it) != 0 ? std::next(it) : j.clean.erase(it);
+    }
+}
+
+void enforce() {
+    boundnow = currentbound();
+    // a step that alone outgrows the bound goes first, and takes none of the others with it
+    while (jbytes > boundnow && dropopen(boundnow)) {
+    }
+    while (jbytes > boundnow && evictone()) {
+    }
+}
+
+// The step that records the changes of corefile n now, or nullptr when nothing is recorded.
+step* target(int n) {
+    if (undolimit <= 0 || n < 0 || n >= VIEWCORE || holding != nullptr) return nullptr;
+    if (replay != nullptr) return replay->core == n && !replay->lost ? replay->into : nullptr;
+    corejournal& j = journals[n];
+    if (j.openserial == jserial) {
+        if (j.discarded || j.undo.empty()) return nullptr;
+        step& s = j.undo.back();
+        if (j.openclean) {
+            j.clean.erase(s.id);  // saved half way through the step
+            j.lastclean = 0;
+            j.openclean = false;
+        }
+        return &s;
+    }
+    j.openserial = jserial;
+    j.discarded = false;
+    j.openclean = false;
+    dropsteps(j.redo);  // a new change: what was undone cannot come back
+    j.undo.emplace_back();
+    step& s = j.undo.back();
+    s.id = ++lastid;
+    s.before = capture(n);
+    jbytes += STEPCOST;
+    touched |= 1u << n;
+    return &s;
+}
+
+void grew(const step* s, size_t before) {
+    jbytes += static_cast<long>(s->data.size()) - static_cast<long>(before);
+    if (jbytes > boundnow) enforce();
+}
+
+// The last record of a step: its op, line and count, or false when the step has none.
+bool lastrecord(const step& s, int& op, long& k, long& count) {
+    if (s.data.size() < HEAD + TRAIL) return false;
+    const unsigned char* r = s.data.data() + get32(s.data.data() + s.data.size() - TRAIL);
+    op = r[0];
+    k = get32(r + 1);
+    count = get32(r + 5);
+    return true;
+}
+
+size_t lastrecordstart(const step& s) { return static_cast<size_t>(get32(s.data.data() + s.data.size() - TRAIL)); }
+
+void head(step& s, unsigned char op, long k, long count) {
+    s.data.push_back(op);
+    put32(s.data, k);
+    put32(s.data, count);
+}
+
+void appendcopy(bytes& v, const LINE* l) {
+    int length = linechars(l);
+    v.push_back(static_cast<unsigned char>(static_cast<signed char>(l->object)));
+    put32(v, length);
+    if (length > 0) v.append(textbase + l->index, static_cast<size_t>(length));
+}
+
+// Undoing records: what room they need, and playing them backwards.
+void needs(const step& s, long& chars, int& lines) {
+    chars = 0;
+    lines = 0;
+    size_t at = 0;
+    while (at + HEAD + TRAIL <= s.data.size()) {
+        const unsigned char* r = s.data.data() + at;
+        long count = get32(r + 5);
+        size_t p = at + HEAD;
+        if (r[0] != R_INS) {
+            for (long i = 0; i < count; i++) {
+                long length = get32(s.data.data() + p + 1);
+                chars += length;
+                lines += 1;
+                p += 5 + static_cast<size_t>(length);
+            }
+        }
+        at = p + TRAIL;
+    }
+}
+
+void play(const step& s) {
+    COREFILE& c = cur();
+    size_t end = s.data.size();
+    while (end >= HEAD + TRAIL) {
+        size_t start = static_cast<size_t>(get32(s.data.data() + end - TRAIL));
+        const unsigned char* r = s.data.data() + start;
+        int k = static_cast<int>(get32(r + 1));
+        long count = get32(r + 5);
+        const unsigned char* p = r + HEAD;
+        if (r[0] == R_INS) {
+            c.lnptr = lineat(corenum, k);
+            for (long i = 0; i < count && c.lnptr != c.header; i++) removeline();
+        } else if (r[0] == R_REM) {
+            c.lnptr = lineat(corenum, k - 1);
+            for (long i = 0; i < count; i++) {
+                int length = static_cast<int>(get32(p + 1));
+                insertline(static_cast<signed char>(p[0]), p + 5, length);
+                p += 5 + length;
+            }
+        } else {
+            LINE* l = lineat(corenum, k);
+            if (l != c.header) setline(l, static_cast<signed char>(p[0]), p + 5, static_cast<int>(get32(p + 1)));
+        }
+        end = start;
+    }
+    if (c.lncount == 0) {
+        // never left without lines, whatever the records say
+        c.lnptr = c.header;
+        allocln(OBJ_EMPTY, 0);
+    }
+}
+
+void closestep() {
+    for (int n = 0; n < NUMCORE; n++) {
+        if ((touched & (1u << n)) == 0) continue;
+        corejournal& j = journals[n];
+        if (!isopen(j)) continue;
+        step& s = j.undo.back();
+        if (s.data.empty()) {
+            unsigned long id = s.id;
+            jbytes -= STEPCOST;
+            j.undo.pop_back();
+            if (j.clean.erase(id) != 0) j.clean.insert(position(j));
+            j.lastclean = 0;
+        } else {
+            s.data.shrink_to_fit();
+        }
+    }
+    touched = 0;
+}
+
+void newstep() {
+    closestep();
+    jserial++;
+}
+
+// Undo (back) or redo: the step is played backwards, what it does recorded as its opposite.
+void travel(bool back) {
+    newstep();
+    int n = corenum;
+    corejournal& j = journals[n];
+    std::deque<step>& from = back ? j.undo : j.redo;
+    if (undolimit <= 0 || n >= VIEWCORE || from.empty()) {
+        if (!back) {
+            progress("Nothing to redo");
+        } else {
+            progress(j.cut ? "No further undo: older changes outgrew the undo memory" : "Nothing to undo");
+        }
+        return;
+    }
+    step s = std::move(from.back());
+    from.pop_back();
+    long chars;
+    int lines;
+    needs(s, chars, lines);
+    if (inadequate(lines, chars)) {
+        if (!full) garbage();
+        if (full || inadequate(lines, chars)) {
+            from.push_back(std::move(s));
+            diserr(back ? "inadequate free space for undo" : "inadequate free space for redo");
+            return;
+        }
+    }
+    step into;
+    into.id = s.id;
+    into.before = capture(n);
+    replaying r{n, &into, false};
+    replay = &r;
+    jbytes += STEPCOST;
+    play(s);
+    replay = nullptr;
+    restore(s.before);
+    jbytes -= STEPCOST + static_cast<long>(s.data.size());
+    std::deque<step>& to = back ? j.redo : j.undo;
+    if (!r.lost) {
+        into.data.shrink_to_fit();
+        to.push_back(std::move(into));
+    } else {
+        jbytes -= STEPCOST;
+        dropsteps(to);  // the way on is lost with this step
+        if (!back) {
+            j.base = ++lastid;
+            j.cut = true;
+        }
+    }
+    COREFILE& c = cur();
+    c.edited = j.clean.count(position(j)) != 0 ? 0 : 1;
+    for (int m = 0; m < NUMCORE; m++) wasedited[m] = core[m].edited;  // the flag set here is no save
+    mayrename = true;
+    redisplay = 1;
+    newstep();
+    enforce();
+}
+
+}  // namespace
+
+void initjournal() {
+    for (corejournal& j : journals) j = corejournal();
+    lastid = 0;
+    jbytes = 0;
+    touched = 0;
+    jserial = 1;
+    replay = nullptr;
+    snapcore = -1;
+    lastreads = -1;
+    lasttyping = false;
+    lastcore = -1;
+    holding = nullptr;
+    memset(wasedited, 0, sizeof wasedited);
+    undolimit = UNDOLIMIT;
+    journalforget();
+}
+
+void journalforget() {
+    for (int n = 0; n < NUMCORE; n++) {
+        corejournal& j = journals[n];
+        dropsteps(j.undo);
+        dropsteps(j.redo);
+        j.base = ++lastid;
+        j.clean.clear();
+        j.lastclean = 0;
+        if (!core[n].edited) j.clean.insert(j.base);
+        j.filename[0] = 0;
+        samefile(j, core[n].filname);
+        j.openclean = false;
+        j.cut = false;
+        j.discarded = false;
+    }
+    touched = 0;
+    jserial++;
+}
+
+void journalhold(const char* keys) { holding = keys; }
+
+void stepbegin(bool typing, bool command) {
+    if (undolimit <= 0) return;
+    if (command) {
+        // only commands clear the edited flag (and rename corefiles); keys only set it
+        mayrename = true;
+        for (int n = 0; n < NUMCORE; n++) wasedited[n] = core[n].edited;
+    }
+    bool scripted = keyreads == lastreads;
+    bool run = typing && lasttyping && corenum == lastcore && cur().lnptr->jstamp == jserial;
+    if (holding != nullptr && !stringonstack(holding)) {
+        holding = nullptr;
+        scripted = run = false;
+    }
+    if (!scripted && !run) newstep();
+    lastreads = keyreads;
+    lasttyping = typing;
+    lastcore = corenum;
+    if (run) return;  // the corefile's step is open: its state before it is taken
+    const COREFILE& c = cur();
+    snapshot = {c.lnptr, c.disln, c.starA, c.starB, c.curcol, c.starcount, c.cstarA,
+                c.cstarB, c.cstarcount, c.curflag, c.nextstar, c.cnextstar};
+    snapcore = corenum;
+    if (!scripted && !run) boundnow = currentbound();
+}
+
+void stepend() {
+    if (undolimit <= 0) return;
+    // after a key, only the corefiles it changed are looked at; after a command or undo, all
+    unsigned look = mayrename ? (1u << NUMCORE) - 1 : touched;
+    for (; look != 0; look &= look - 1) {
+        int n = __builtin_ctz(look);
+        if (core[n].edited) continue;
+        corejournal& j = journals[n];
+        if (strcmp(j.filename, core[n].filname) != 0) {
+            samefile(j, core[n].filname);  // another file: the states found clean are so for theirs
+        } else if (mayrename && wasedited[n] && !samefile(j, core[n].filname)) {
+            j.clean.clear();  // cleared by a write of the file: no other state matches it now
+            j.lastclean = 0;
+        }
+        unsigned long here = position(j);
+        j.openclean = isopen(j) && j.undo.back().id == here;
+        if (here == j.lastclean) continue;
+        j.clean.insert(here);
+        j.lastclean = here;
+        if (j.clean.size() > 2 * (j.undo.size() + j.redo.size()) + 64) prune(j);
+    }
+    mayrename = false;
+    if (jbytes > boundnow) enforce();
+}
+
+void jnoteinsert(LINE* after, int count) {
+    step* s = target(corenum);
+    if (s == nullptr || count <= 0) return;
+    size_t before = s->data.size();
+    long k = linenumber(corenum, after) + 1;
+    int op;
+    long k0, c0;
+    if (lastrecord(*s, op, k0, c0) && op == R_INS && k >= k0 && k <= k0 + c0) {
+        set32(s->data.data() + lastrecordstart(*s) + 5, c0 + count);  // the run grows
+        return;
+    }
+    head(*s, R_INS, k, count);
+    put32(s->data, static_cast<long>(before));
+    grew(s, before);
+}
+
+void jnoteremove(LINE* first, int count) {
+    step* s = target(corenum);
+    if (s == nullptr || count <= 0) return;
+    size_t before = s->data.size();
+    long k = linenumber(corenum, first);
+    int op;
+    long k0, c0;
+    bool known = lastrecord(*s, op, k0, c0);
+    if (known && op == R_INS && k >= k0 && k + count <= k0 + c0) {
+        // lines that this step inserted last go again: the insert shrinks
+        size_t start = lastrecordstart(*s);
+        if (c0 == count) {
+            s->data.resize(start);
+        } else {
+            set32(s->data.data() + start + 5, c0 - count);
+        }
+        grew(s, before);
+        return;
+    }
+    size_t start;
+    long total = count;
+    if (known && op == R_REM && k0 == k) {
+        start = lastrecordstart(*s);  // a removal at the same place: one record
+        s->data.resize(s->data.size() - TRAIL);
+        total += c0;
+        set32(s->data.data() + start + 5, total);
+    } else {
+        start = before;
+        head(*s, R_REM, k, count);
+    }
+    LINE* l = first;
+    for (int i = 0; i < count; i++, l = l->down) appendcopy(s->data, l);
+    put32(s->data, static_cast<long>(start));
+    grew(s, before);
+}
+
+void jnotechange(LINE* l) {
+    if (l->jstamp == jserial) return;  // recorded or inserted in this step already
+    l->jstamp = jserial;
+    step* s = target(corenum);
+    if (s == nullptr) return;
+    size_t before = s->data.size();
+    head(*s, R_CHG, linenumber(corenum, l), 1);
+    appendcopy(s->data, l);
+    put32(s->data, static_cast<long>(before));
+    grew(s, before);
+}
+
+void undo() { travel(true); }
+void redo() { travel(false); }
+
+void setundolimit(long kilobytes) {
+    newstep();
+    if (kilobytes <= 0) {
+        undolimit = 0;
+        journalforget();
+        return;
+    }
+    undolimit = kilobytes < LONG_MAX / 1000 ? kilobytes * 1000 : LONG_MAX;
+    enforce();
+}
+
+int undosteps(int n) { return n >= 0 && n < NUMCORE ? static_cast<int>(journals[n].undo.size()) : 0; }
+int redosteps(int n) { return n >= 0 && n < NUMCORE ? static_cast<int>(journals[n].redo.size()) : 0; }
+long journalbytes() { return jbytes; }
+
+}  // namespace zek
