@@ -20,7 +20,7 @@
 namespace zek {
 
 int bhelp = 0;
-static char later[200];  // the progress message that waits for the keyboard
+static char later[400];  // the progress messages that wait for the keyboard
 int oldcore = -1, oldline = -1, oldcol = -1, oldlncnt = -1, oldcoreview = -1;
 const char* const views[8] = {"TEXT    ", "RECORD  ", "RECORD  ", "GRAPHICS",
                               "GRAPHICS", "MATH    ", "MATH    ", "VIEWTAB "};
@@ -61,7 +61,11 @@ void progress(const char* text) {
     bhelp = 1;
 }
 
-void progresslater(const char* text) { snprintf(later, sizeof later, "%s", text); }
+// Several notices of the start-up share the message line, in the order they were made.
+void progresslater(const char* text) {
+    size_t used = strlen(later);
+    snprintf(later + used, sizeof later - used, "%s%s", used != 0 ? "; " : "", text);
+}
 
 void showlater() {
     if (later[0] == 0) return;
