@@ -3,6 +3,7 @@
 #include "editor/scrin.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -452,12 +453,48 @@ static int keyboardraw(int waitms) {
     return zekgetc();
 }
 
+// A UTF-8 terminal sends a letter such as "é" as several bytes, which the key table would take
+// for ESC keys: they are read as one character, typed when the text can hold it (Latin-1) and
+// refused with a bell and a word otherwise. -1 when nothing is typed.
+static int typedcharacter(int first, termkey& key) {
+    unsigned char bytes[4] = {static_cast<unsigned char>(first)};
+    size_t n = 1;
+    long code = 0;
+    int length;
+    while ((length = utf8char(bytes, n, code)) == 0) {
+        int c = keyboardraw(KEYGAP);
+        if (c < 0) break;
+        bytes[n++] = static_cast<unsigned char>(c);
+    }
+    if (length <= 0) {
+        // Not UTF-8: the byte that broke the sequence is read again as a key of its own.
+        if (n > 1 && (bytes[n - 1] & 0xC0) != 0x80 && unreadcount < static_cast<int>(sizeof unread)) {
+            memmove(unread + 1, unread, static_cast<size_t>(unreadcount));
+            unread[0] = bytes[n - 1];
+            unreadcount += 1;
+        }
+        ringbell();
+        return -1;
+    }
+    if (code < 0xA0 || code > 0xFF) {
+        char text[80];
+        snprintf(text, sizeof text, "U+%04lX cannot be typed: the text holds Latin-1 characters only", code);
+        ringbell();
+        confirm(text);
+        return -1;
+    }
+    key.key = TK_CHAR;
+    key.ch = static_cast<int>(code);
+    return TERMINALKEY;
+}
+
 // In screen mode an ESC opens a sequence that may be one of the terminal's keys: its bytes are
 // collected while they come at once and form a prefix of one. A key is delivered whole; any
 // other run leaves the ESC alone (the editor's own ESC keys, typed slowly or quickly) and the
 // bytes after it are read again.
 static int keyboardbyte(termkey& key) {
     int first = keyboardraw(-1);
+    if (first >= 0x80 && decodingkeys() && utf8terminal()) return typedcharacter(first, key);
     if (first != 27 || !decodingkeys()) return first;
     unsigned char seq[sizeof unread];
     size_t n = 0;
@@ -503,6 +540,11 @@ int nextbyte(termkey& key) {
 // work (a function-key string pushed, the help view shown) or rung the bell.
 static bool terminalkey(const termkey& key) {
     escflg = 0;
+    if (key.key == TK_CHAR) {
+        type = OP_OTHER;
+        holdch = static_cast<unsigned char>(key.ch);
+        return true;
+    }
     int op = termkeyop(key);
     if (op == OP_HELP) {
         helpview();

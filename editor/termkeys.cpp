@@ -142,6 +142,23 @@ const termkeybinding bindings[] = {
 
 }  // namespace
 
+int utf8char(const unsigned char* bytes, size_t n, long& code) {
+    if (n == 0) return 0;
+    unsigned char lead = bytes[0];
+    int length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+               : lead >= 0xF0 && lead <= 0xF4 ? 4 : -1;
+    if (length < 0) return -1;
+    code = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t i = 1; i < n && i < static_cast<size_t>(length); i++) {
+        if ((bytes[i] & 0xC0) != 0x80) return -1;
+        code = (code << 6) | (bytes[i] & 0x3F);
+    }
+    if (n < static_cast<size_t>(length)) return 0;
+    static const long least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return -1;
+    return length;
+}
+
 int termkeyop(const termkey& k) {
     for (const termkeybinding& b : bindings) {
         if (b.key.key == k.key && b.key.mods == k.mods) return b.op;

@@ -26,6 +26,7 @@ enum : int {
     TK_F1,
     TK_F12 = TK_F1 + 11,
     TK_UNKNOWN,  // a sequence of the terminal's key syntax that names no key above
+    TK_CHAR,     // a Latin-1 character that a UTF-8 terminal sent as several bytes (in `ch`)
 };
 
 // Modifier bits, as the terminals' "ESC [ 1 ; m X" forms count them (m - 1).
@@ -36,7 +37,13 @@ constexpr int TKM_CTRL = 4;
 struct termkey {
     int key = TK_NONE;
     int mods = 0;
+    int ch = 0;  // of TK_CHAR
 };
+
+// One character of a UTF-8 terminal's input in `bytes` (n of them so far): its length when the
+// bytes are exactly one character (its code in `code`), 0 when more bytes could make one, -1
+// when they are no UTF-8 (a stray continuation byte, an overlong or surrogate form).
+int utf8char(const unsigned char* bytes, size_t n, long& code);
 
 // Where a run of bytes that begins with ESC stands.
 enum seqstate { SEQ_NOT, SEQ_PREFIX, SEQ_KEY };

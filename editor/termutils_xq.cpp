@@ -17,6 +17,7 @@
 
 #include <climits>
 #include <clocale>
+#include <langinfo.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -103,8 +104,15 @@ static void appendcap(const char* cap) {
 
 // Before the terminal is changed: the shell's settings and the former signal actions; in screen
 // mode also the locale in which Latin-1 text is shown.
+static bool utf8 = false;
+
+bool utf8terminal() { return utf8; }
+
 static void terminalbefore() {
-    if (screenmode) setlocale(LC_CTYPE, "");
+    if (screenmode) {
+        setlocale(LC_CTYPE, "");
+        utf8 = strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    }
     restorable = tcgetattr(0, &shellmodes) == 0 ? 1 : 0;
     for (int i = 0; i < NFATAL; i++) sigaction(fatalsignals[i], nullptr, &fatalbefore[i]);
 }

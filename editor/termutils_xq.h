@@ -24,6 +24,7 @@ void scrclear();
 void restorecursor();
 void screenrefresh();
 void ringbell();          // the terminal's own bell, only when a terminal is present
+bool utf8terminal();      // screen mode on a terminal whose character set is UTF-8
 extern void (*bellwatch)();  // test hook: called for every bell, terminal or not
 void endterminal();       // leaves curses for good at exit
 void entercamode();       // on resume: the screen's program mode (nothing in the protocol mode)

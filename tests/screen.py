@@ -306,6 +306,22 @@ def terminalkeys(zek, failures):
             failures.append("keys: copy.txt holds %r" % readfile(work, "copy.txt", "rb"))
     finally:
         tmux("kill-session", "-t", "keys", check=False)
+    # A UTF-8 terminal's letters: "é" is typed as its Latin-1 character, "ő" is refused with a word.
+    try:
+        pane = Pane("utf8", work, wrapper(zekslink(zek, work), ["accents.txt"]))
+        pane.waitfor(lambda s: "accents.txt" in s)
+        pane.keys(b"\r" + "caf\u00e9 \u0151".encode("utf-8"))
+        shown, ok = pane.waitfor(lambda s: "café" in s and "U+0151 cannot be typed" in s)
+        pane.keys("!")
+        shown2, ok2 = pane.waitfor(lambda s: "café !" in s)
+        if not ok or not ok2:
+            failures.append("utf8: the typed letters are not shown as expected:\n" + shown + shown2)
+        pane.keys(CMD + "SA*" + CR + "BY" + CR)
+        aftercheck(pane, "utf8", failures)
+        if readfile(work, "accents.txt", "rb") != b"caf\xe9 !\n":
+            failures.append("utf8: accents.txt holds %r" % readfile(work, "accents.txt", "rb"))
+    finally:
+        tmux("kill-session", "-t", "utf8", check=False)
     # A terminal that cannot place the cursor: said, and the run goes on as for an unknown one.
     try:
         pane = Pane("dumb", work, wrapper(zekslink(zek, work), ["notes.txt"], errors="", term="dumb"))

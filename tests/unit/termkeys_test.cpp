@@ -91,6 +91,36 @@ TEST(TerminalKeys, SequencesAreWholeKeysPrefixesOrTheEditorsOwn) {
     EXPECT_EQ(k.key, TK_F1 + 1);
 }
 
+TEST(TerminalKeys, Utf8CharactersAreWholeIncompleteOrRefused) {
+    const struct {
+        const char* bytes;
+        int result;
+        long code;
+    } cases[] = {
+        {"\xc3\xa9", 2, 0xE9},          // é, typed as Latin-1 233
+        {"\xc3", 0, 0},                   // more to come
+        {"\xc2\xa0", 2, 0xA0},          // the first code above the controls
+        {"\xc5\x91", 2, 0x151},         // ő: whole, but beyond Latin-1
+        {"\xe2\x82\xac", 3, 0x20AC},   // the euro sign
+        {"\xe2\x82", 0, 0},
+        {"\xf0\x9f\x98\x80", 4, 0x1F600},
+        {"\xc3\x41", -1, 0},             // a lead byte broken off by an ASCII letter
+        {"\xa9", -1, 0},                  // a continuation byte alone
+        {"\xc0\xa9", -1, 0},             // overlong forms and surrogates are no UTF-8
+        {"\xe0\x80\xa9", -1, 0},
+        {"\xed\xa0\x80", -1, 0},
+        {"\xf5\x80\x80\x80", -1, 0},
+    };
+    for (const auto& c : cases) {
+        long code = 0;
+        int got = utf8char(reinterpret_cast<const unsigned char*>(c.bytes), strlen(c.bytes), code);
+        EXPECT_EQ(got, c.result) << c.bytes;
+        if (got > 0) {
+            EXPECT_EQ(code, c.code) << c.bytes;
+        }
+    }
+}
+
 TEST(TerminalKeys, EachKeyDoesAnOperationThatFitsOrNothing) {
     const struct {
         termkey key;
