@@ -110,14 +110,14 @@ int generate_main(int argc, char** argv) {
     std::vector<q_report> reports;
     grammar_manifest m;
     if (!read_manifest(folder, m, reports)) {
-        print_reports(stderr, folder, reports);
+        print_reports(stderr, m.folder, reports);
         return EXIT_FOUND;
     }
     start_engine();
     load_grammar(m, reports);
-    bool clean = print_reports(stderr, folder, reports, false) == 0;
+    bool clean = print_reports(stderr, m.folder, reports, false) == 0;
     if (const char* why = cannot_generate()) {
-        print_reports(stderr, folder, {{{MANIFEST, 0, 0}, false, why}});
+        print_reports(stderr, m.folder, {{{m.manifest, 0, 0}, false, why}});
         return EXIT_FOUND;
     }
     if (seeded) reseed(seedwanted);
@@ -141,7 +141,7 @@ int generate_main(int argc, char** argv) {
         printf("%s\n", line.c_str());
     }
     fflush(stdout);  // the sentences come before what the runs met, also where both go to one pipe
-    print_reports(stderr, folder, met);
+    print_reports(stderr, m.folder, met);
     return clean ? 0 : EXIT_FOUND;
 }
 
