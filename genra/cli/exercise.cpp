@@ -3,6 +3,7 @@
 #include <editline/readline.h>
 #include <getopt.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -62,16 +63,29 @@ int load_exercise(const std::string& grammar, grammar_manifest& m) {
     return clean ? 0 : EXIT_FOUND;
 }
 
-static volatile sig_atomic_t interrupted = 0;
+// Ctrl-C ends the exercise at once, wherever it waits: the terminal as it was, the score, and
+// the exit status 0. What the handler writes is made ready after every round.
+static termios saved_terminal;
+static bool terminal_saved = false;
+static char farewell[128] = "\nGoodbye.\n";
 
-static void oninterrupt(int) { interrupted = 1; }
+static void oninterrupt(int) {
+    if (terminal_saved) tcsetattr(STDIN_FILENO, TCSANOW, &saved_terminal);
+    ssize_t written = write(STDOUT_FILENO, farewell, strlen(farewell));
+    (void)written;
+    _exit(0);
+}
+
+static void setfarewell(unsigned long right, unsigned long asked) {
+    snprintf(farewell, sizeof farewell, "\nScore: %lu of %lu. Goodbye.\n", right, asked);
+}
 
 // One answer: from the line editor on a terminal, else a line of standard input (shown after
 // the prompt, as the learner would have seen it typed). False at the end of input or on Ctrl-C.
 static bool readanswer(bool terminal, std::string& answer) {
     if (terminal) {
         char* line = readline("> ");
-        if (line == nullptr || interrupted) {
+        if (line == nullptr) {
             free(line);
             return false;
         }
@@ -128,12 +142,14 @@ int exercise_main(int argc, char** argv) {
 
     setlocale(LC_ALL, "");  // the line editor reads the terminal's letters (UTF-8) as such
     bool terminal = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+    if (terminal && tcgetattr(STDIN_FILENO, &saved_terminal) == 0) terminal_saved = true;
+    setfarewell(0, 0);
     struct sigaction sa {};
-    sa.sa_handler = oninterrupt;  // no SA_RESTART: a read waiting for the learner ends
+    sa.sa_handler = oninterrupt;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     if (terminal) {
-        rl_catch_signals = 0;
+        rl_catch_signals = 0;  // the handler above is the one that acts
         using_history();
     }
     printf("Answer each question with a full sentence. An empty answer%s ends the exercise.\n",
@@ -150,7 +166,7 @@ int exercise_main(int argc, char** argv) {
         prepared_answer a;
         for (;;) {
             std::string answer;
-            if (!readanswer(terminal, answer) || interrupted || answer.find_first_not_of(" \t") == std::string::npos) {
+            if (!readanswer(terminal, answer) || answer.find_first_not_of(" \t") == std::string::npos) {
                 printf("\nScore: %lu of %lu. Goodbye.\n", right, asked);
                 return 0;
             }
@@ -170,6 +186,7 @@ int exercise_main(int argc, char** argv) {
         }
         printf("%sScore: %lu of %lu\n", f.right ? " " : "", right, asked);
         fflush(stdout);
+        setfarewell(right, asked);
     }
     printf("\nScore: %lu of %lu. Goodbye.\n", right, asked);
     return 0;
