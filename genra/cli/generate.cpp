@@ -5,6 +5,7 @@
 #include <string>
 
 #include "genra/cli/cli.h"
+#include "genra/feedback.h"
 #include "genra/grammar.h"
 #include "genra/utilities.h"
 
@@ -32,33 +33,13 @@ static void help() {
            usage, default_grammar().c_str());
 }
 
-static bool validutf8(const std::string& text) {
-    for (size_t i = 0; i < text.size(); i++) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int more = c < 0x80 ? 0 : (c & 0xe0) == 0xc0 ? 1 : (c & 0xf0) == 0xe0 ? 2 : (c & 0xf8) == 0xf0 ? 3 : -1;
-        if (more < 0) return false;
-        for (; more > 0; more--) {
-            if (++i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xc0) != 0x80) return false;
-        }
-    }
-    return true;
-}
-
 // JSON wants UTF-8: text that is not UTF-8 is taken as Latin-1, the editor's own character
 // set, and converted.
 static std::string utf8(const std::string& text) {
-    if (validutf8(text)) return text;
-    std::string out;
-    for (char ch : text) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xc0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3f));
-        }
-    }
-    return out;
+    std::string latin1;
+    std::vector<std::string> beyond;  // letters Latin-1 lacks: the text is UTF-8 all the same
+    if (utf8_to_latin1(text, latin1, beyond) || !beyond.empty()) return text;
+    return latin1_to_utf8(text);
 }
 
 static void printjson(int run, const std::vector<generated_sentence>& sentences) {
