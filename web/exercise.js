@@ -82,12 +82,14 @@
       r = await call("/api/question", {});
     }
     busy = false;
-    if (r.status !== 200) {
-      say(r.data.error || "No question came: try again.");
+    if (r.status !== 200) {  // the feedback's button asks again
+      say((r.data.error || "No question came.") + " Press the button to try again.");
       element("question").textContent = "No question yet.";
-      element("next").hidden = false;
-      element("feedback").hidden = false;
       element("verdict").textContent = "";
+      element("words").replaceChildren();
+      element("problems").replaceChildren();
+      element("good").hidden = true;
+      element("feedback").hidden = false;
       element("next").focus();
       return;
     }
@@ -127,7 +129,6 @@
     element("good-answer").textContent = data.good_answer;
     element("good").hidden = data.right;
     element("feedback").hidden = false;
-    element("next").hidden = false;
     ready(false);
     element("verdict").focus();
   }
@@ -147,11 +148,10 @@
     busy = false;
     if (r.status === 200) {
       show(r.data);
-    } else if (r.status === 404) {
-      say((r.data.error || "This question has expired.") + " Here is a new question.");
+    } else if (r.status === 404) {  // the session has expired: a new one, with a new question
       session = null;
       await nextQuestion();
-      say("Your session had expired: here is a new question.");
+      say((r.data.error || "This question has expired.") + " Here is a new question.");
     } else {
       // 413, 422, 429: the answer stays, to be corrected or sent again
       say(r.data.error || "The answer could not be checked: try again.");

@@ -50,7 +50,7 @@ static void help() {
            "  --sessions S      new sessions a minute per client (default 120; 0: no limit)\n"
            "  --session-ttl T   seconds a session lives without being used (default 10800)\n"
            "  --max-body B      bytes of a request body (default 8192); past it the answer is 413\n"
-           "  --threads N       connections a worker serves at once (default 64)\n"
+           "  --threads N       connections a worker serves at once (default 128)\n"
            "  --trust-proxy     behind a proxy: the client is the last address of X-Forwarded-For\n"
            "  -h, --help        this text\n\n"
            "exit status: 0 stopped by SIGTERM or SIGINT, 1 the grammar, the page or the address\n"

@@ -19,7 +19,7 @@ struct serve_options {
     std::string host = "127.0.0.1";
     int port = 8080;
     int workers = 0;              // 0: one per core
-    int threads = 64;             // connections a worker serves at once
+    int threads = 128;            // connections a worker serves at once
     std::string key;              // the signing key of session tokens
     long sessionttl = 3 * 3600;   // seconds a session lives without being used
     double rate = 50;             // requests a second per client (0: no limit)

@@ -35,7 +35,7 @@ def rss(pids):
 
 
 def main():
-    server = Server(GENRA, "--rate", "0", "--sessions", "0", "--threads", str(max(64, LEARNERS + 16)))
+    server = Server(GENRA, "--rate", "0", "--sessions", "0", "--threads", str(max(128, LEARNERS + 16)))
     samples, done = [], threading.Event()
 
     def sample():
