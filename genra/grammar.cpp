@@ -3,6 +3,7 @@
 #include "genra/grammar.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -54,6 +55,7 @@ const setting_rule setting_rules[] = {
     {"seed", 1, 1, false, 0, 4294967295L, 0, 0},
     {"mpasses", 2, 5, false, 0, MAXPASSROWS - 1, 0, 999},
     {"unused", 1, 1000, true, 0, 0, 0, 0},
+    {"explain", 2, 1000, true, 0, 0, 0, 0},
 };
 
 constexpr size_t LINEMAX = 1000;  // characters of a manifest line
@@ -63,7 +65,7 @@ struct manifestreader {
     std::vector<q_report>& reports;
 
     void error(int line, int column, const std::string& message) {
-        reports.push_back({{MANIFEST, line, column}, false, message});
+        reports.push_back({{m.manifest, line, column}, false, message});
     }
 
     static bool number(const std::string& word, long* value) {
@@ -82,7 +84,7 @@ struct manifestreader {
             } else if (words[1].first.size() > NAMELEN) {
                 error(line, words[1].second, "file name longer than 48 characters");
             } else {
-                m.files.push_back({&grammar_kinds[k], words[1].first, {MANIFEST, line, words[0].second}});
+                m.files.push_back({&grammar_kinds[k], words[1].first, {m.manifest, line, words[0].second}});
             }
             return;
         }
@@ -90,13 +92,19 @@ struct manifestreader {
             if (key != r.name) continue;
             int given = static_cast<int>(words.size()) - 1;
             if (given < r.least || given > r.most) {
-                std::string count = r.names ? "at least one name"
+                std::string count = r.names ? (r.least == 1 ? "at least one name" : "a name and the words for it")
                                     : r.least == r.most ? std::to_string(r.least) + (r.least == 1 ? " number" : " numbers")
                                                         : std::to_string(r.least) + " to " + std::to_string(r.most) + " numbers";
                 error(line, words[0].second, key + " takes " + count);
                 return;
             }
-            grammar_setting s{key, {}, {}, {MANIFEST, line, words[0].second}};
+            grammar_setting s{key, {}, {}, {m.manifest, line, words[0].second}};
+            if (key == "explain") {
+                std::string said;
+                for (size_t i = 2; i < words.size(); i++) said += (i > 2 ? " " : "") + words[i].first;
+                m.explain.push_back({words[1].first, said, {m.manifest, line, words[1].second}});
+                return;
+            }
             for (size_t i = 1; r.names && i < words.size(); i++) {
                 s.words.push_back(words[i].first);
                 m.unused.push_back(words[i].first);
@@ -153,29 +161,35 @@ struct manifestreader {
     }
 };
 
-void emptycorefile(int n) {
+}  // namespace
+
+void clear_corefile(int n) {
     int saved = corenum;
     corenum = n;
     clrfile();
     corenum = saved;
 }
 
-}  // namespace
-
 std::string grammar_path(const std::string& folder, const std::string& file) {
     if (file.empty() || file[0] == '/' || folder.empty() || folder == ".") return file;
     return folder.back() == '/' ? folder + file : folder + "/" + file;
 }
 
-bool read_manifest(const std::string& folder, grammar_manifest& m, std::vector<q_report>& reports) {
+bool read_manifest(const std::string& grammar, grammar_manifest& m, std::vector<q_report>& reports) {
     m = grammar_manifest();
-    m.folder = folder;
+    m.folder = grammar;
+    struct stat st;
+    if (stat(grammar.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+        size_t slash = grammar.rfind('/');
+        m.folder = slash == std::string::npos ? "." : slash == 0 ? "/" : grammar.substr(0, slash);
+        m.manifest = grammar.substr(slash == std::string::npos ? 0 : slash + 1);
+    }
     manifestreader r{m, reports};
-    std::string path = grammar_path(folder, MANIFEST);
+    std::string path = grammar_path(m.folder, m.manifest);
     FILE* f = fopenregular(path.c_str(), "r");
     if (f == nullptr) {
         int why = errno;
-        reports.push_back({{MANIFEST, 0, 0}, false,
+        reports.push_back({{m.manifest, 0, 0}, false,
                            std::string("cannot read the manifest: ") +
                                (why == EINVAL ? "not a regular file" : strerror(why))});
         return false;
@@ -208,7 +222,7 @@ bool load_grammar(const grammar_manifest& m, std::vector<q_report>& reports) {
     };
     int here = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (here < 0 || chdir(m.folder.c_str()) != 0) {
-        problem({MANIFEST, 0, 0}, false, std::string("cannot enter the grammar folder: ") + strerror(errno));
+        problem({m.manifest, 0, 0}, false, std::string("cannot enter the grammar folder: ") + strerror(errno));
         if (here >= 0) close(here);
         return false;
     }
@@ -245,7 +259,7 @@ bool load_grammar(const grammar_manifest& m, std::vector<q_report>& reports) {
         load();
     }
     q_reports = saved;
-    if (fchdir(here) != 0) problem({MANIFEST, 0, 0}, false, std::string("cannot return from the grammar folder: ") + strerror(errno));
+    if (fchdir(here) != 0) problem({m.manifest, 0, 0}, false, std::string("cannot return from the grammar folder: ") + strerror(errno));
     close(here);
     for (const grammar_setting& s : m.settings) {
         if (s.name == "seed") {
@@ -268,7 +282,7 @@ const char* cannot_generate() {
 }
 
 std::vector<generated_sentence> generate_once() {
-    emptycorefile(MSGCORE);
+    clear_corefile(MSGCORE);
     generate();
     std::vector<generated_sentence> sentences;
     auto add = [&](t_treenode tree, const char* name, int number) {

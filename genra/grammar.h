@@ -9,9 +9,13 @@
 //     seed        100769             a setting: its name, then numbers
 // The kinds, in the order a grammar usually needs them, are listed in grammar_kinds; the
 // settings are "seed N" (the random seed of the first run, 0 for the clock), "mpasses TREE
-// FIELD..." (the morphology passes of a tree, as MPASSES sets them) and "unused NAME..."
+// FIELD..." (the morphology passes of a tree, as MPASSES sets them), "unused NAME..."
 // (attribute values declared for other files, of which genra check is not to warn that this
-// grammar does not use them).
+// grammar does not use them) and "explain NAME WORDS..." (how an exercise names an attribute
+// value or a tag of related words to a learner: "explain past the past").
+//
+// A folder may hold further manifests under other names (an exercise over the same files, say):
+// a program named a manifest file instead of a folder reads that one, with its folder.
 #pragma once
 
 #include <string>
@@ -47,22 +51,33 @@ struct grammar_setting {
     q_place where;
 };
 
+// An "explain" setting: the learner's words for an attribute value or a tag.
+struct grammar_explanation {
+    std::string name;
+    std::string words;
+    q_place where;
+};
+
 struct grammar_manifest {
     std::string folder;
+    std::string manifest = MANIFEST;  // its file name in the folder
     std::vector<grammar_file> files;  // in load order
     std::vector<grammar_setting> settings;
     bool hasseed = false;
     unsigned long seed = 0;
     std::vector<std::string> unused;  // the names of the "unused" settings
+    std::vector<grammar_explanation> explain;
 };
 
 // Every place in a report of the functions below names a file relative to the grammar folder
-// (the manifest is MANIFEST); grammar_path gives its name as seen from the caller's directory.
+// (the manifest by its own name); grammar_path gives its name as seen from the caller's
+// directory.
 std::string grammar_path(const std::string& folder, const std::string& file);
 
-// Reads FOLDER/manifest into `m`, appending its problems to `reports` (an entry with an error
-// is left out). False when the manifest cannot be read at all.
-bool read_manifest(const std::string& folder, grammar_manifest& m, std::vector<q_report>& reports);
+// Reads GRAMMAR/manifest, or GRAMMAR itself when it names a file, into `m` (m.folder and
+// m.manifest say which), appending its problems to `reports` (an entry with an error is left
+// out). False when the manifest cannot be read at all.
+bool read_manifest(const std::string& grammar, grammar_manifest& m, std::vector<q_report>& reports);
 
 // Sets up the editor's state and the generator for a program without a terminal: the
 // front-end's output is discarded and no key is ever read. Once per process, before anything
@@ -90,6 +105,9 @@ struct generated_sentence {
     std::string sentence;
     std::vector<generated_leaf> leaves;
 };
+
+// Empties corefile n, as CLEAR does, for a program that reads what an operation writes there.
+void clear_corefile(int n);
 
 // One generation run through the generate key's operation (check cannot_generate first). Its
 // sentences: ROOT's alone, or those of QUESTION, ANSWER and R_3 to R_20 in order when the

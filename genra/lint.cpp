@@ -7,6 +7,7 @@
 
 #include "genra/lex_read.h"
 #include "genra/morphology.h"
+#include "genra/stud_ind.h"
 #include "genra/syn_globals.h"
 #include "genra/syn_misc.h"
 #include "genra/terminal.h"
@@ -121,6 +122,16 @@ struct linter {
         }
     }
 
+    // What an "explain" describes to a learner: an attribute value or a tag of related words.
+    void explainednames() {
+        for (const grammar_explanation& e : m.explain) {
+            bool known = false;
+            for (const xref_name& v : x.values) known = known || v.name == e.name;
+            for (const tag_table& t : taglist) known = known || t.tag == e.name;
+            if (!known) warning(e.where, "explain: " + e.name + " is no attribute value and no tag");
+        }
+    }
+
     void missingmorphology() {
         onceeach rules, tables;
         for (const xref_name& r : x.morphrefs) {
@@ -142,6 +153,7 @@ void lint_grammar(const grammar_xref& x, const grammar_manifest& m, std::vector<
     l.unreachedrules();
     l.wordlessterminals();
     l.unusedvalues();
+    l.explainednames();
     l.missingmorphology();
 }
 

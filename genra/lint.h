@@ -1,6 +1,7 @@
 // The warnings genra check adds to the readers' own reports: names used but never defined,
 // rules no root reaches, terminals without words, attribute values nothing uses, morphology
-// rules and tables referred to but missing. They need the whole grammar loaded.
+// rules and tables referred to but missing, explanations of names that do not exist. They
+// need the whole grammar loaded.
 #pragma once
 
 #include <vector>

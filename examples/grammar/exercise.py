@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""A language exercise on the example grammar, run by zek as its driver program:
+"""A language exercise on the example grammar, run by zek as its driver program: an example
+of a driver that types into zek and reads its corefiles back. The learner's exercise itself is
+`genra exercise` (and `genra serve` for browsers), whose feedback is in plain words. Run
+this one so:
 
     build/zek -d examples/grammar/exercise.py >/dev/null
 

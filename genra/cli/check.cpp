@@ -48,10 +48,10 @@ int check_main(int argc, char** argv) {
         load_grammar(m, reports);
         q_xref = nullptr;
         const char* why = cannot_generate();
-        if (why != nullptr) reports.push_back({{MANIFEST, 0, 0}, false, why});
+        if (why != nullptr) reports.push_back({{m.manifest, 0, 0}, false, why});
         lint_grammar(x, m, reports);
     }
-    int errors = print_reports(stdout, folder, reports);
+    int errors = print_reports(stdout, m.folder, reports);
     int warnings = static_cast<int>(reports.size()) - errors;
     fflush(stdout);  // the diagnostics come before the count, also where both go to one pipe
     fprintf(stderr, "genra check: %s: %d error%s, %d warning%s\n", folder.c_str(), errors, errors == 1 ? "" : "s",

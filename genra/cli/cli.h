@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "genra/grammar.h"
 #include "genra/input_base.h"
 
 namespace zek {
@@ -25,10 +26,20 @@ extern const int subcommand_count;
 
 int check_main(int argc, char** argv);
 int generate_main(int argc, char** argv);
+int exercise_main(int argc, char** argv);
+int serve_main(int argc, char** argv);
 
 // The grammar used when none is named: the shipped example grammar, named relative to the
 // working directory when it is the source tree's root.
 std::string default_grammar();
+// The exercise used when none is named: the example grammar's exercise manifest.
+std::string default_exercise();
+
+// Reads and loads an exercise grammar (a folder or a manifest file) into the engine, its
+// errors on standard error. 0, or the exit status when it cannot make exercises.
+int load_exercise(const std::string& grammar, grammar_manifest& m);
+// The seed of question n of an exercise that starts from `seed`, odd and the same everywhere.
+unsigned long question_seed(unsigned long seed, unsigned long n);
 
 // Reports a wrong command line on standard error ("genra NAME: MESSAGE" and the usage line)
 // and returns EXIT_USAGE.

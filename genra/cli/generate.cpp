@@ -5,6 +5,7 @@
 #include <string>
 
 #include "genra/cli/cli.h"
+#include "genra/feedback.h"
 #include "genra/grammar.h"
 #include "genra/utilities.h"
 
@@ -32,33 +33,13 @@ static void help() {
            usage, default_grammar().c_str());
 }
 
-static bool validutf8(const std::string& text) {
-    for (size_t i = 0; i < text.size(); i++) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int more = c < 0x80 ? 0 : (c & 0xe0) == 0xc0 ? 1 : (c & 0xf0) == 0xe0 ? 2 : (c & 0xf8) == 0xf0 ? 3 : -1;
-        if (more < 0) return false;
-        for (; more > 0; more--) {
-            if (++i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xc0) != 0x80) return false;
-        }
-    }
-    return true;
-}
-
 // JSON wants UTF-8: text that is not UTF-8 is taken as Latin-1, the editor's own character
 // set, and converted.
 static std::string utf8(const std::string& text) {
-    if (validutf8(text)) return text;
-    std::string out;
-    for (char ch : text) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xc0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3f));
-        }
-    }
-    return out;
+    std::string latin1;
+    std::vector<std::string> beyond;  // letters Latin-1 lacks: the text is UTF-8 all the same
+    if (utf8_to_latin1(text, latin1, beyond) || !beyond.empty()) return text;
+    return latin1_to_utf8(text);
 }
 
 static void printjson(int run, const std::vector<generated_sentence>& sentences) {
@@ -110,14 +91,14 @@ int generate_main(int argc, char** argv) {
     std::vector<q_report> reports;
     grammar_manifest m;
     if (!read_manifest(folder, m, reports)) {
-        print_reports(stderr, folder, reports);
+        print_reports(stderr, m.folder, reports);
         return EXIT_FOUND;
     }
     start_engine();
     load_grammar(m, reports);
-    bool clean = print_reports(stderr, folder, reports, false) == 0;
+    bool clean = print_reports(stderr, m.folder, reports, false) == 0;
     if (const char* why = cannot_generate()) {
-        print_reports(stderr, folder, {{{MANIFEST, 0, 0}, false, why}});
+        print_reports(stderr, m.folder, {{{m.manifest, 0, 0}, false, why}});
         return EXIT_FOUND;
     }
     if (seeded) reseed(seedwanted);
@@ -141,7 +122,7 @@ int generate_main(int argc, char** argv) {
         printf("%s\n", line.c_str());
     }
     fflush(stdout);  // the sentences come before what the runs met, also where both go to one pipe
-    print_reports(stderr, folder, met);
+    print_reports(stderr, m.folder, met);
     return clean ? 0 : EXIT_FOUND;
 }
 

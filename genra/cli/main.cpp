@@ -12,6 +12,8 @@ namespace zek {
 const subcommand subcommands[] = {
     {"check", "load a grammar and report every problem by file, line and column", check_main},
     {"generate", "print sentences generated from a grammar", generate_main},
+    {"exercise", "practise in the terminal: questions, answers and feedback in plain words", exercise_main},
+    {"serve", "serve the exercise to learners' browsers: a web page and a JSON API", serve_main},
 };
 const int subcommand_count = sizeof subcommands / sizeof subcommands[0];
 
@@ -80,7 +82,7 @@ int print_reports(FILE* out, const std::string& folder, const std::vector<q_repo
 
 int main(int argc, char** argv) {
     using namespace zek;
-    if (argc < 2) return usage_error("", usage, "a command is needed (check or generate)");
+    if (argc < 2) return usage_error("", usage, "a command is needed (check, generate, exercise or serve)");
     const char* name = argv[1];
     if (strcmp(name, "-h") == 0 || strcmp(name, "--help") == 0) {
         help();
