@@ -9,16 +9,19 @@ transcript, the files of the first session) are taken from the README itself and
 
 Usage: readme.py ZEK   (the binary; the zeks link beside it is used for screen mode)
 """
+import json
 import os
 import pty
 import re
 import select
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
 import time
+import urllib.request
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 README = os.path.join(ROOT, "README.md")
@@ -122,6 +125,37 @@ class Check:
         r = run([genra, "check"], ROOT)
         if r.returncode != 0 or r.stdout:
             self.fail("build/genra check", "status %d, output %r" % (r.returncode, r.stdout[:300]))
+
+    def serve(self, command):
+        """The learner's server as the README starts it (on a free port rather than 8080, which
+        may be taken): the page, a question from the API, and a clean stop on SIGTERM."""
+        genra = os.path.join(os.path.dirname(self.zek), "genra")
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", 0))
+            port = s.getsockname()[1]
+        server = subprocess.Popen([genra, "serve", "--port", str(port)], cwd=ROOT,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        base = "http://127.0.0.1:%d" % port
+        try:
+            page = None
+            for _ in range(100):
+                try:
+                    page = urllib.request.urlopen(base + "/", timeout=5).read().decode("utf-8")
+                    break
+                except OSError:
+                    time.sleep(0.1)
+            if page is None or "<html" not in page.lower():
+                self.fail(command, "no page at %s/" % base)
+                return
+            request = urllib.request.Request(base + "/api/question", data=b"{}", method="POST",
+                                             headers={"Content-Type": "application/json"})
+            reply = json.loads(urllib.request.urlopen(request, timeout=5).read())
+            if not reply.get("session") or not reply.get("question", "").endswith("?"):
+                self.fail(command, "the API's question is %r" % reply)
+        finally:
+            server.send_signal(signal.SIGTERM)
+            if server.wait(timeout=10) != 0:
+                self.fail(command, "exit status %d after SIGTERM" % server.returncode)
 
     def firstsession(self, command):
         """The keys the README lists after "Then type:", typed into zeks at a terminal; then the
@@ -231,6 +265,7 @@ RUNNERS = [
     (r"make test", None),  # the test suite this test belongs to
     (r"build/zek -p examples/grammar/demo\.prc", Check.demo),
     (r"(\$ )?build/genra (generate -n 5|check)", Check.genra),
+    (r"build/genra serve", Check.serve),
     (r"printf 'hello\\nworld\\n' > notes\.txt", Check.firstsession),
     (r"build/zeks notes\.txt", None),  # run by the first session above
     (r"printf '\\rJ\\003OVnotes\.txt\\rSAcopy\.txt\\rBY\\r' \| build/zek notes\.txt", None),  # likewise
