@@ -8,3 +8,7 @@ for bench in *.py; do
   python3 "$bench" "$zek"
   echo
 done
+# The micro-benchmarks of the inner functions, when Google Benchmark was there to build them.
+if [ -x ../build/zek_micro ]; then
+  ../build/zek_micro --benchmark_min_time=0.2
+fi
