@@ -10,8 +10,8 @@
 // The kinds, in the order a grammar usually needs them, are listed in grammar_kinds; the
 // settings are "seed N" (the random seed of the first run, 0 for the clock), "mpasses TREE
 // FIELD..." (the morphology passes of a tree, as MPASSES sets them), "unused NAME..."
-// (attribute values declared for other files, of which genra check is not to warn that this
-// grammar does not use them) and "explain NAME WORDS..." (how an exercise names an attribute
+// (attribute values declared or rules written for other files, of which genra check is not to
+// warn that this grammar does not use them) and "explain NAME WORDS..." (how an exercise names an attribute
 // value or a tag of related words to a learner: "explain past the past").
 //
 // A folder may hold further manifests under other names (an exercise over the same files, say):

@@ -89,7 +89,7 @@ struct linter {
         }
         const char* from = roots.size() > 2 ? "any root" : "ROOT";
         for (const xref_rule& r : x.rules) {
-            if (r.transformation || inforce[r.name] != &r || reached[r.name]) continue;
+            if (r.transformation || inforce[r.name] != &r || reached[r.name] || named(r.name)) continue;
             warning(r.where, "rule " + r.name + " is not reached from " + from);
         }
     }
@@ -104,17 +104,23 @@ struct linter {
         }
     }
 
+    // Named by the manifest's "unused": a value or a rule kept for other files.
+    bool named(const std::string& name) const {
+        return std::find(m.unused.begin(), m.unused.end(), name) != m.unused.end();
+    }
+
     // A value is used when any file other than the attribute file names it.
     void unusedvalues() {
         for (const grammar_setting& s : m.settings) {
             for (const std::string& name : s.words) {
-                bool value = false;
-                for (const xref_name& v : x.values) value = value || v.name == name;
-                if (!value) warning(s.where, s.name + ": " + name + " is no attribute value");
+                bool known = false;
+                for (const xref_name& v : x.values) known = known || v.name == name;
+                for (const xref_rule& r : x.rules) known = known || r.name == name;
+                if (!known) warning(s.where, s.name + ": " + name + " is neither an attribute value nor a rule");
             }
         }
         for (const xref_name& v : x.values) {
-            bool used = std::find(m.unused.begin(), m.unused.end(), v.name) != m.unused.end();
+            bool used = named(v.name);
             for (const auto& [reading, names] : x.identifiers) {
                 if (reading != "attribute input" && names.count(v.name)) used = true;
             }
