@@ -12,6 +12,7 @@
 #include <cstring>
 #include <ctime>
 #include <initializer_list>
+#include <string>
 
 #include "editor/getparam.h"
 #include "editor/screen.h"
@@ -335,6 +336,10 @@ void directory() {
 }
 
 bool call_listcom(const char* file, int from, int to, int copies, const char* initfile) {
+    // A name that begins with "-" goes as "./-name", so that the program cannot take the file
+    // for one of its options.
+    std::string name = file[0] == '-' ? std::string("./") + file : std::string(file);
+    std::string init = initfile[0] == '-' ? std::string("./") + initfile : std::string(initfile);
     char a1[16], a2[16], a3[16];
     snprintf(a1, sizeof a1, "%d", from);
     snprintf(a2, sizeof a2, "%d", to);
@@ -354,7 +359,7 @@ bool call_listcom(const char* file, int from, int to, int copies, const char* in
         if (grandchild != 0) _exit(grandchild < 0 ? 1 : 0);
         int report = fcntl(status[1], F_DUPFD_CLOEXEC, 10);
         for (int fd = 0; fd <= 9; fd++) close(fd);
-        execlp("list", "list", file, a1, a2, a3, initfile, static_cast<char*>(nullptr));
+        execlp("list", "list", name.c_str(), a1, a2, a3, init.c_str(), static_cast<char*>(nullptr));
         int err = errno;
         if (report >= 0) {
             ssize_t ignored = write(report, &err, sizeof err);

@@ -25,6 +25,7 @@
 #include "editor/getparam.h"
 #include "editor/scrin.h"
 #include "editor/sys_linux.h"
+#include "editor/sysutils.h"
 #include "editor/terminal_xq.h"
 #include "tests/unit/harness.h"
 
@@ -369,6 +370,22 @@ TEST_F(FileIO, MovesCrossFileSystemsAndFailuresSayWhy) {
     EXPECT_EQ(movefile("b.txt", "nodir/c.txt", kept), ENOENT);
     EXPECT_FALSE(kept);
     EXPECT_EQ(contents("b.txt"), "b\n");
+}
+
+// LIST starts the program "list" from the search path; a file named like an option reaches it
+// as a path, and a program that is not there is reported.
+TEST_F(FileIO, ListHandsNamesThatLookLikeOptionsOnAsPaths) {
+    std::string saved = getenv("PATH") != nullptr ? getenv("PATH") : "";
+    std::filesystem::create_directory("bin");
+    write("bin/list", "#!/bin/sh\nprintf '%s\\n' \"$@\" > listed.tmp && /bin/mv listed.tmp listed.txt\n");
+    chmod("bin/list", 0755);
+    setenv("PATH", (std::filesystem::current_path() / "bin").c_str(), 1);
+    EXPECT_TRUE(call_listcom("-n", 3, 9, 2, "list.init"));
+    for (int i = 0; i < 500 && !exists("listed.txt"); i++) usleep(10000);  // the editor does not wait
+    EXPECT_EQ(contents("listed.txt"), "./-n\n3\n9\n2\nlist.init\n");
+    setenv("PATH", (std::filesystem::current_path() / "nowhere").c_str(), 1);
+    EXPECT_FALSE(call_listcom("a.txt", 1, 200000, 1, "list.init"));
+    setenv("PATH", saved.c_str(), 1);
 }
 
 TEST_F(FileIO, ProcedureReadingTranslatesBetweenTildesOnly) {
