@@ -21,9 +21,14 @@ int mrmod[MAXTERMINALS][MRMAXTYPES + 1][MRMAXALT + 1];
 int comb[MRMAXTYPES + 1];
 int hitype = 0;
 
+bool mrwritten = false;
+
 void clear_mrdata() {
+    // Tables never written are still zero: not touching them keeps their pages unmapped.
+    if (!mrwritten) return;
     memset(mrdata, 0, sizeof mrdata);
     memset(mrmod, 0, sizeof mrmod);
+    mrwritten = false;
 }
 
 // The values a pair stands for: its own, or every value of the type for -1.
@@ -51,6 +56,7 @@ void mrrowneeds(const int* row, int* types, int* alternatives, long* variants) {
 }
 
 void mrmodify() {
+    mrwritten = true;
     for (int r = 0; r < MAXTERMINALS; r++) {
         int(*slots)[MRMAXALT + 1] = mrmod[r];
         slots[0][0] = 0;

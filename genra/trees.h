@@ -2,6 +2,7 @@
 // operations that make, fill and free them.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,21 @@ struct s_treenode {
 };
 typedef s_treenode* t_treenode;
 
-extern t_dict_lookup dict_table[MAXLOOKUPS];
+// The lookups of the runs, MAXLOOKUPS of them. A block of them is made when one of its lookups
+// is first used, so that a session that never generates does not pay for the whole table.
+class lookuptable {
+public:
+    t_dict_lookup& operator[](int i) {
+        std::unique_ptr<t_dict_lookup[]>& block = blocks[i / BLOCK];
+        if (!block) block.reset(new t_dict_lookup[BLOCK]);
+        return block[i % BLOCK];
+    }
+
+private:
+    static constexpr int BLOCK = 64;
+    std::unique_ptr<t_dict_lookup[]> blocks[MAXLOOKUPS / BLOCK];
+};
+extern lookuptable dict_table;
 extern int d_table_count;
 extern int nodecount;
 
