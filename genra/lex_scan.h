@@ -24,6 +24,13 @@ extern std::vector<long> prob_array;
 extern int numnodes;
 extern long prob_tot;
 
+// The memo of lookups (see lex_scan.cpp) is emptied when what a lookup matches against
+// changes: the attribute tables (forget_lookups), entries added (lexicon_grown) or the lexicon
+// emptied (lexicon_cleared).
+void forget_lookups();
+void lexicon_grown();
+void lexicon_cleared();
+
 void getwords(int start);
 void getdictent(t_dict_lookup* lookup);
 void locate_matches(t_dict_lookup* lookup, int terminal);
