@@ -342,7 +342,9 @@ void getdictent(t_dict_lookup* lookup) {
     }
     char* entry = nullptr;
     if (const lookupmemo* m = memoized(lookup, terminal)) {
-        if (!m->candidates.empty() && m->candidates.back().total != 0) entry = drawfrom(*m);
+        numnodes = static_cast<int>(m->candidates.size());
+        prob_tot = m->candidates.empty() ? 0 : m->candidates.back().total;
+        if (numnodes != 0 && prob_tot != 0) entry = drawfrom(*m);
     } else {
         locate_matches(lookup, terminal);
         if (numnodes != 0 && prob_tot != 0) entry = select_match();

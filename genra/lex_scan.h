@@ -17,8 +17,9 @@ struct lex_comp {
     int count;                   // its components
 };
 
-// The candidates of the last lookup, however many, and the running total of their
+// The candidates of the last locate_matches, however many, and the running total of their
 // frequencies up to each: a draw below prob_tot picks the first whose total exceeds it.
+// getdictent sets only numnodes and prob_tot (its candidates may come from the memo).
 extern std::vector<recnode*> nodearray;
 extern std::vector<long> prob_array;
 extern int numnodes;
