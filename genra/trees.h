@@ -2,7 +2,6 @@
 // operations that make, fill and free them.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,17 +74,19 @@ typedef s_treenode* t_treenode;
 
 // The lookups of the runs, MAXLOOKUPS of them. A block of them is made when one of its lookups
 // is first used, so that a session that never generates does not pay for the whole table.
+// Blocks live as long as the program, as a table of fixed size would: what the lookups hold
+// at the end stays reachable from them.
 class lookuptable {
 public:
     t_dict_lookup& operator[](int i) {
-        std::unique_ptr<t_dict_lookup[]>& block = blocks[i / BLOCK];
-        if (!block) block.reset(new t_dict_lookup[BLOCK]);
+        t_dict_lookup*& block = blocks[i / BLOCK];
+        if (block == nullptr) block = new t_dict_lookup[BLOCK];
         return block[i % BLOCK];
     }
 
 private:
     static constexpr int BLOCK = 64;
-    std::unique_ptr<t_dict_lookup[]> blocks[MAXLOOKUPS / BLOCK];
+    t_dict_lookup* blocks[MAXLOOKUPS / BLOCK] = {};
 };
 extern lookuptable dict_table;
 extern int d_table_count;
