@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "genra/input_base.h"
+#include "genra/lex_scan.h"
 #include "genra/xref.h"
 
 namespace zek {
@@ -52,6 +53,7 @@ void initattributes() {
     for (attr_table_entry& t : attr_table) emptytype(t);
     total_types = 1;
     q_att_table.clear();
+    forget_lookups();
 }
 
 void clearattributes() { initattributes(); }

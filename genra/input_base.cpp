@@ -168,6 +168,7 @@ static std::string joined(const char* a, const char* b, const char* c) {
 }
 
 void q_notice(const q_place& where, bool warning, const char* msga, const char* msgb, const char* msgc) {
+    q_reportcount++;
     if (q_reports == nullptr) return;
     std::string text = joined(msga, msgb, msgc);
     // A message that calls itself a warning is one, and says so only through its kind.
@@ -186,9 +187,19 @@ static void emptyqueue() {
     tokenq.length = 0;
 }
 
+long q_reportcount = 0;
+
 void q_line(int corefile, int linetype, const char* text) {
+    q_reportcount++;
     // The array cannot hold the free mark 255 as text: such bytes are shown as "?".
     char line[1100];
+    // A line without it that fits, with room in the store, is appended as it stands.
+    size_t length = strlen(text);
+    if (length < sizeof line - 1 && memchr(text, FREEPOS, length) == nullptr &&
+        (avail + static_cast<long>(length) <= hiaddr || full)) {
+        appendline(corefile, text, linetype);
+        return;
+    }
     size_t n = 0;
     for (const char* p = text; *p != 0 && n < sizeof line - 1; p++) {
         line[n++] = static_cast<unsigned char>(*p) == FREEPOS ? '?' : *p;

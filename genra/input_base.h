@@ -75,6 +75,10 @@ extern std::vector<q_report>* q_reports;
 // as q_err joins them.
 void q_notice(const q_place& where, bool warning, const char* msga, const char* msgb = "", const char* msgc = "");
 
+// Lines written by q_line and reports made by q_notice so far: a step that changed neither
+// reported nothing.
+extern long q_reportcount;
+
 // Appends `text` as a new last line of `corefile` (of line type `linetype`, 0 for text) and
 // makes it that corefile's current line; the current corefile stays. q_printf formats first.
 void q_line(int corefile, int linetype, const char* text);

@@ -11,6 +11,7 @@
 #include "editor/scrout.h"
 #include "genra/attr_data.h"
 #include "genra/input_base.h"
+#include "genra/lex_scan.h"
 #include "genra/terminal.h"
 #include "genra/xref.h"
 
@@ -66,10 +67,14 @@ static void d_err_at(const q_place& where, const char* msg, const char* text) {
 
 void d_err(const char* msg, const char* text) { d_err_at(q_here(), msg, text); }
 
-void initdict() { dictionary.assign(static_cast<size_t>(terminal_count), nullptr); }
+void initdict() {
+    dictionary.assign(static_cast<size_t>(terminal_count), nullptr);
+    lexicon_cleared();
+}
 
 void clearlexicon() {
     dictionary.clear();
+    lexicon_cleared();
     lexpool.clear();
 }
 
@@ -289,6 +294,7 @@ int readentry(int linktolexicon) {
         memcpy(copy, text, length);
         *node = {dictionary[static_cast<size_t>(terminal)], copy};
         dictionary[static_cast<size_t>(terminal)] = node;
+        lexicon_grown();
     } else {
         if (lastrestored >= MAXRESTORED) {
             d_err_at(entryplace, "Too many entries read back (at most 1024)", "");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "editor/scrin.h"
 #include "editor/scrout.h"
@@ -148,23 +149,161 @@ static bool wordmatches(const std::string& pattern, const char* entry) {
     return match_wild(pattern.c_str(), word, 0, entry[0] == '"' ? '"' : '|') == 1;
 }
 
-void locate_matches(t_dict_lookup* lookup, int terminal) {
-    numnodes = 0;
-    prob_tot = 0;
-    nodearray.clear();
-    prob_array.clear();
-    if (terminal < 0 || terminal >= static_cast<int>(dictionary.size())) return;
+// The candidates of a lookup depend only on its terminal, word pattern, fields and the rows its
+// compounds decompose into, while the lexicon and the attribute tables stay as they are; the
+// generator repeats the same few lookups in every run. So the candidates found by one scan are
+// kept under those keys, with the running totals of their frequencies, and a repeated lookup
+// draws from them without scanning: its cost no longer grows with the lexicon. The candidates
+// keep the scan's order, so a draw picks exactly the entry the scan would have led to.
+namespace {
+
+struct candidate {
+    recnode* node;
+    long total;  // the frequencies up to and including this candidate
+};
+
+struct lookupmemo {
+    std::vector<candidate> candidates;
+    recnode* lastscanned = nullptr;  // the last entry that passed the word test
+    unsigned long stamp = 0;         // frequencystamp when the totals were made
+};
+
+std::unordered_map<std::string, lookupmemo> memo;
+std::string memokey;
+size_t memocandidates = 0;        // candidates held in memo, all keys together
+size_t lexiconentries = 0;        // entries in the lexicon
+unsigned long frequencystamp = 1;  // changes whenever an entry's frequency is changed
+
+// The memo holds at most a few candidates for each entry of the lexicon (the example grammar's
+// lookups need about two and a half), 16 bytes each; past that it is emptied and fills again.
+constexpr size_t MEMOPERENTRY = 4;
+constexpr size_t MEMOSLACK = 4096;
+
+}  // namespace
+
+void forget_lookups() {
+    memo.clear();
+    memocandidates = 0;
+}
+
+void lexicon_grown() {
+    lexiconentries++;
+    if (!memo.empty()) forget_lookups();
+}
+
+void lexicon_cleared() {
+    lexiconentries = 0;
+    forget_lookups();
+}
+
+// The memo key of a lookup, in memokey; false for a lookup the memo does not take: one whose
+// compound is too long for the rows (the scan reports that for every entry it tries).
+static bool makekey(const t_dict_lookup* lookup, int terminal) {
+    memokey.clear();
+    auto putint = [](long v) { memokey.append(reinterpret_cast<const char*>(&v), sizeof v); };
+    auto putstring = [&](const std::string& text) {
+        putint(static_cast<long>(text.size()));
+        memokey += text;
+    };
+    putint(terminal);
+    putstring(lookup->preferredchoice);
+    putstring(lookup->fields);
+    for (attr_list list = lookup->attributes; list != nullptr; list = list->next) {
+        int n = attr_seg_count(list->first);
+        if (n > MAXROWS) return false;
+        putint(n);
+        for (int i = 1; i <= n; i++) {
+            const t_delay& d = delayed[comp_attr_element(list->first, i)];
+            putint(d.class_);
+            putint(d.choice);
+        }
+    }
+    return true;
+}
+
+// The totals of the frequencies as they stand now.
+static void retotal(lookupmemo& m) {
+    long total = 0;
+    for (candidate& c : m.candidates) {
+        total += atol(entrycompounds(c.node->recordptr));
+        c.total = total;
+    }
+    m.stamp = frequencystamp;
+}
+
+// The candidates of the lookup among the terminal's entries, in the lexicon's order (the entry
+// read last first), with the running totals of their frequencies.
+static void scaninto(lookupmemo& m, const t_dict_lookup* lookup, int terminal) {
+    m.candidates.clear();
+    m.lastscanned = nullptr;
+    long prob = 0;
     for (recnode* r = dictionary[static_cast<size_t>(terminal)]; r != nullptr; r = r->previous) {
         const char* entry = r->recordptr;
         if (!wordmatches(lookup->preferredchoice, entry)) continue;
+        m.lastscanned = r;
         const char* frequency = entrycompounds(entry);
         if (!matchattributes(lookup->attributes)) continue;
         if (!lookup->fields.empty() && !match_lsp(lookup->fields.c_str(), entry)) continue;
-        prob_tot += atol(frequency);
-        nodearray.push_back(r);
-        prob_array.push_back(prob_tot);
+        prob += atol(frequency);
+        m.candidates.push_back({r, prob});
+    }
+    m.stamp = frequencystamp;
+}
+
+void locate_matches(t_dict_lookup* lookup, int terminal) {
+    nodearray.clear();
+    prob_array.clear();
+    if (terminal >= 0 && terminal < static_cast<int>(dictionary.size())) {
+        static lookupmemo found;
+        scaninto(found, lookup, terminal);
+        for (const candidate& c : found.candidates) {
+            nodearray.push_back(c.node);
+            prob_array.push_back(c.total);
+        }
     }
     numnodes = static_cast<int>(nodearray.size());
+    prob_tot = prob_array.empty() ? 0 : prob_array.back();
+}
+
+// The candidates of the lookup from the memo, scanning on the first use of its key; nullptr
+// where the memo does not apply (lexical transformations match against rows that each entry
+// changes, so they always scan).
+static const lookupmemo* memoized(const t_dict_lookup* lookup, int terminal) {
+    if (MState != 0 || terminal >= static_cast<int>(dictionary.size()) || !makekey(lookup, terminal)) return nullptr;
+    auto found = memo.find(memokey);
+    if (found == memo.end()) {
+        lookupmemo m;
+        scaninto(m, lookup, terminal);
+        if (memocandidates + m.candidates.size() > MEMOPERENTRY * lexiconentries + MEMOSLACK) forget_lookups();
+        memocandidates += m.candidates.size();
+        return &memo.emplace(memokey, std::move(m)).first->second;
+    }
+    lookupmemo& m = found->second;
+    if (m.stamp != frequencystamp) {
+        // Fields may test the frequency field itself: then the candidates are found again.
+        if (!lookup->fields.empty()) {
+            memocandidates -= m.candidates.size();
+            scaninto(m, lookup, terminal);
+            memocandidates += m.candidates.size();
+            return &m;
+        }
+        retotal(m);
+    }
+    // The scan leaves the rows and compounds of the last entry it tried; later steps may read
+    // them, so they are made again from that entry.
+    if (m.lastscanned != nullptr) {
+        entrycompounds(m.lastscanned->recordptr);
+        matchattributes(lookup->attributes);
+    }
+    return &m;
+}
+
+// A candidate drawn by frequency: the first whose running total exceeds the draw.
+static char* drawfrom(const lookupmemo& m) {
+    long r = getrandom(m.candidates.back().total);
+    auto first = std::upper_bound(m.candidates.begin(), m.candidates.end(), r,
+                                  [](long v, const candidate& c) { return v < c.total; });
+    return (first != m.candidates.end() ? first->node : m.candidates.back().node)->recordptr;
 }
 
 char* select_match() {
@@ -178,6 +317,7 @@ void apply_vf_single(char* entry, int n) {
     if (entry == nullptr || n == -1) return;
     char* field = const_cast<char*>(getfieldptr(entry, 4));
     if (fieldlength(field) != 4) return;
+    frequencystamp++;
     long value = atol(field);
     if (n >= 0) {
         value = n;
@@ -200,13 +340,20 @@ void getdictent(t_dict_lookup* lookup) {
         lookup->error = 1;
         return;
     }
-    locate_matches(lookup, terminal);
-    if (numnodes == 0 || prob_tot == 0) {
+    char* entry = nullptr;
+    if (const lookupmemo* m = memoized(lookup, terminal)) {
+        numnodes = static_cast<int>(m->candidates.size());
+        prob_tot = m->candidates.empty() ? 0 : m->candidates.back().total;
+        if (numnodes != 0 && prob_tot != 0) entry = drawfrom(*m);
+    } else {
+        locate_matches(lookup, terminal);
+        if (numnodes != 0 && prob_tot != 0) entry = select_match();
+    }
+    if (entry == nullptr) {
         lookup->dictionary = nullptr;
         lookup->error = 3;
         return;
     }
-    char* entry = select_match();
     apply_vf_single(entry, lookup->vf);
     lookup->dictionary = entry;
     lookup->error = 0;

@@ -17,12 +17,20 @@ struct lex_comp {
     int count;                   // its components
 };
 
-// The candidates of the last lookup, however many, and the running total of their
+// The candidates of the last locate_matches, however many, and the running total of their
 // frequencies up to each: a draw below prob_tot picks the first whose total exceeds it.
+// getdictent sets only numnodes and prob_tot (its candidates may come from the memo).
 extern std::vector<recnode*> nodearray;
 extern std::vector<long> prob_array;
 extern int numnodes;
 extern long prob_tot;
+
+// The memo of lookups (see lex_scan.cpp) is emptied when what a lookup matches against
+// changes: the attribute tables (forget_lookups), entries added (lexicon_grown) or the lexicon
+// emptied (lexicon_cleared).
+void forget_lookups();
+void lexicon_grown();
+void lexicon_cleared();
 
 void getwords(int start);
 void getdictent(t_dict_lookup* lookup);

@@ -14,6 +14,7 @@
 #include "genra/stud_mor.h"
 #include "genra/stud_phon.h"
 #include "genra/stud_report.h"
+#include "genra/uninstall.h"
 
 namespace zek {
 
@@ -28,18 +29,27 @@ int strdiff(const char* x, const char* y) {
     // rules below, the table is not needed.
     const size_t least = xlen > ylen ? xlen - ylen : ylen - xlen;
     if (xlen != 3 && least > 0 && (least >= xlen / 2 || least >= ylen / 2)) return NOMATCH;
-    // The full table, one row per character of x.
-    std::vector<int> table((xlen + 1) * (ylen + 1));
-    auto at = [&](size_t i, size_t j) -> int& { return table[i * (ylen + 1) + j]; };
-    for (size_t i = 0; i <= xlen; i++) at(i, 0) = static_cast<int>(i);
-    for (size_t j = 0; j <= ylen; j++) at(0, j) = static_cast<int>(j);
-    for (size_t i = 1; i <= xlen; i++) {
-        for (size_t j = 1; j <= ylen; j++) {
-            int substitute = at(i - 1, j - 1) + (x[i - 1] != y[j - 1] ? 1 : 0);
-            at(i, j) = std::min({substitute, at(i - 1, j) + 1, at(i, j - 1) + 1});
-        }
+    // The table row by row, keeping two rows: on the stack for words of ordinary length, in a
+    // buffer kept between calls for longer ones, so that no call allocates once it has grown.
+    constexpr size_t SHORT = 64;
+    int onstack[2 * (SHORT + 1)];
+    static std::vector<int> longer;
+    int* previous = onstack;
+    if (ylen > SHORT) {
+        if (longer.size() < 2 * (ylen + 1)) longer.resize(2 * (ylen + 1));
+        previous = longer.data();
     }
-    const int d = at(xlen, ylen);
+    int* row = previous + ylen + 1;
+    for (size_t j = 0; j <= ylen; j++) previous[j] = static_cast<int>(j);
+    for (size_t i = 1; i <= xlen; i++) {
+        row[0] = static_cast<int>(i);
+        for (size_t j = 1; j <= ylen; j++) {
+            int substitute = previous[j - 1] + (x[i - 1] != y[j - 1] ? 1 : 0);
+            row[j] = std::min({substitute, previous[j] + 1, row[j - 1] + 1});
+        }
+        std::swap(previous, row);
+    }
+    const int d = previous[ylen];
     const long xl = static_cast<long>(xlen);
     const long yl = static_cast<long>(ylen);
     // A short word counts as misspelt only under these rules; a one-letter word never does.
@@ -92,11 +102,8 @@ void err_word_diff(leafinfo& expected, const std::string& response, lexdiff& out
         return;
     }
     q_line(MSGCORE, 0, "Performing morphological analysis");
-    if (expected.leaf != nullptr && !expected.variantsindexed) {
-        for (const morphvar& v : expected.leaf->mvar) expected.variantwords.insert(stripcaret(v.variant));
-        expected.variantsindexed = true;
-    }
-    if (expected.variantwords.count(response) != 0 && compare_var(expected.leaf, response, out.breakup)) {
+    bool variant = expected.variantwords == nullptr || expected.variantwords->count(response) != 0;
+    if (variant && expected.leaf != nullptr && compare_var(expected.leaf, response, out.breakup)) {
         out.matchclass = MC_MORPH;
         return;
     }
@@ -178,15 +185,16 @@ void err_set_rootset(const char* text) {
     progress(message.c_str());
 }
 
-// What the inflection of any leaf of a tree can read: each leaf's entry, word and attribute
+// What the inflection of any leaf of a tree can read: each leaf's entry text, word and attribute
 // values, in thread order. Empty when a value is still to be drawn, since an inflection would
 // draw it.
 static std::string inflectionstate(const std::vector<t_treenode>& leaves) {
     std::string state;
     for (t_treenode leaf : leaves) {
         const t_dict_lookup* d = leaf->dictionary;
-        const void* entry = d != nullptr && d->error == 0 ? d->dictionary : nullptr;
-        state.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+        const char* entry = d != nullptr && d->error == 0 ? d->dictionary : nullptr;
+        if (entry != nullptr) state += entry;
+        state += '\0';
         state += leaf->morphed_word;
         state += '\0';
         for (attr_list a = leaf->attributes; a != nullptr; a = a->next) {
@@ -202,6 +210,54 @@ static std::string inflectionstate(const std::vector<t_treenode>& leaves) {
     }
     return state;
 }
+
+namespace {
+
+// The variants of the leaves of trees analysed before, by the trees' inflection state: they do
+// not depend on the response, so a tree analysed again (the same exercise, another response)
+// takes them instead of inflecting every alternative again. Kept while the description files,
+// and the start of the alternatives in `delayed`, stay the same. Variants whose making reported
+// something (errors of the morph rules) are made again in each analysis, so that every analysis
+// reports what it always reported.
+struct keptvariants {
+    std::string state;
+    std::vector<std::vector<morphvar>> leaves;            // per leaf, in thread order
+    std::vector<std::unordered_set<std::string>> words;  // per leaf, its variants without "^"
+    long analysis;                                        // the analysis that made them
+    bool quiet;                                           // making them reported nothing
+};
+std::vector<keptvariants> kept;
+std::vector<keptvariants> unkept;  // the variants of a tree whose state cannot be kept
+unsigned long keptstamp = 0;
+int keptdelay = -1;
+long analyses = 0;
+constexpr size_t MAXKEPT = 2 * NUMROOTS;
+
+// Gives the leaves of a tree their variants, from `kept` when it may; returns them with their
+// words, valid until the next call.
+const keptvariants& variantsof(const std::vector<t_treenode>& leaves) {
+    std::string state = inflectionstate(leaves);
+    for (const keptvariants& k : kept) {
+        if (state.empty() || k.state != state || (!k.quiet && k.analysis != analyses)) continue;
+        for (size_t i = 0; i < leaves.size(); i++) leaves[i]->mvar = k.leaves[i];
+        return k;
+    }
+    long reports = q_reportcount;
+    for (t_treenode leaf : leaves) make_variants(leaf);
+    std::vector<keptvariants>& store = state.empty() ? unkept : kept;
+    if (store.size() >= MAXKEPT) store.clear();
+    keptvariants k{std::move(state), {}, {}, analyses, q_reportcount == reports};
+    k.leaves.reserve(leaves.size());
+    k.words.resize(leaves.size());
+    for (size_t i = 0; i < leaves.size(); i++) {
+        k.leaves.push_back(leaves[i]->mvar);
+        for (const morphvar& v : leaves[i]->mvar) k.words[i].insert(stripcaret(v.variant));
+    }
+    store.push_back(std::move(k));
+    return store.back();
+}
+
+}  // namespace
 
 void err_analysis(const char* response) {
     if (!rootsetinit) err_initrootset();
@@ -224,34 +280,34 @@ void err_analysis(const char* response) {
     }
     // The alternatives of the morph error table live for this analysis only.
     const int delaysaved = delayptr;
+    if (keptstamp != grammarstamp || keptdelay != delayptr) {
+        kept.clear();
+        keptstamp = grammarstamp;
+        keptdelay = delayptr;
+    }
+    analyses++;
+    unkept.clear();
     mrmodify();
     std::vector<scorelist_t> scores;
     int best = 2;
     int bestscore = INT_MAX;
     const scorelist_t* bestroot = nullptr;
     scores.reserve(NUMROOTS);
-    std::vector<std::pair<std::string, std::vector<t_treenode>>> made;  // trees with variants
     for (int j = 0; j < NUMROOTS; j++) {
         t_treenode tree = roottree(j);
         if (!rootset[j] || tree == nullptr) continue;
         q_line(MSGCORE, 0, "Finding lexical units");
         m.expected = expectedwords(tree);
         // Roots that are the same words with the same attributes (alternative answers often
-        // are) have the same variants: they are made once.
+        // are, and so is a root analysed before) have the same variants: they are made once.
         std::vector<t_treenode> leaves = leavesof(tree);
-        std::string state = inflectionstate(leaves);
-        const std::vector<t_treenode>* same = nullptr;
-        for (const auto& [s, l] : made) {
-            if (!state.empty() && s == state) same = &l;
+        const keptvariants& made = variantsof(leaves);
+        // The expected words are the leaves in the sentence, in the same order.
+        size_t k = 0;
+        for (leafinfo& e : m.expected) {
+            while (k < leaves.size() && leaves[k] != e.leaf) k++;
+            if (k < leaves.size()) e.variantwords = &made.words[k];
         }
-        for (size_t k = 0; k < leaves.size(); k++) {
-            if (same != nullptr) {
-                leaves[k]->mvar = (*same)[k]->mvar;
-            } else {
-                make_variants(leaves[k]);
-            }
-        }
-        if (same == nullptr) made.emplace_back(std::move(state), std::move(leaves));
         q_printf(MSGCORE, "Comparing response to root %i", j);
         int score = err_lexlist_diff(m);
         scores.push_back({j, err_get_report(m), score});

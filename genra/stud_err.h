@@ -31,8 +31,9 @@ struct lexdiff {
 struct leafinfo {
     t_treenode leaf = nullptr;
     std::string word;  // the leaf's word without "^"
-    bool variantsindexed = false;
-    std::unordered_set<std::string> variantwords;  // its variants' words without "^"
+    // Its variants' words without "^", when the analysis indexed them: a response word that is
+    // none of them needs no comparison with each variant.
+    const std::unordered_set<std::string>* variantwords = nullptr;
     bool linksdone = false;
     std::vector<std::pair<int, std::string>> links;  // tag number, inflected linked word
     bool phondone = false;

@@ -21,9 +21,14 @@ int mrmod[MAXTERMINALS][MRMAXTYPES + 1][MRMAXALT + 1];
 int comb[MRMAXTYPES + 1];
 int hitype = 0;
 
+bool mrwritten = false;
+
 void clear_mrdata() {
+    // Tables never written are still zero: not touching them keeps their pages unmapped.
+    if (!mrwritten) return;
     memset(mrdata, 0, sizeof mrdata);
     memset(mrmod, 0, sizeof mrmod);
+    mrwritten = false;
 }
 
 // The values a pair stands for: its own, or every value of the type for -1.
@@ -51,6 +56,7 @@ void mrrowneeds(const int* row, int* types, int* alternatives, long* variants) {
 }
 
 void mrmodify() {
+    mrwritten = true;
     for (int r = 0; r < MAXTERMINALS; r++) {
         int(*slots)[MRMAXALT + 1] = mrmod[r];
         slots[0][0] = 0;
@@ -194,16 +200,14 @@ void clear_variants(t_treenode tree) {
 }
 
 // The names of `delayed` entries, joined as an attribute list is printed.
-static std::string names(const std::vector<int>& entries) {
+static std::string names(const int* entries, int n) {
     std::string text;
-    for (int d : entries) {
+    for (int k = 0; k < n; k++) {
         if (!text.empty()) text += ", ";
-        text += att_get_name(delayed[d].class_, delayed[d].choice);
+        text += att_get_name(delayed[entries[k]].class_, delayed[entries[k]].choice);
     }
     return text;
 }
-
-static std::string names(const int* entries, int n) { return names(std::vector<int>(entries, entries + n)); }
 
 // Whether `word` without its "^" marks is `text` (no copy: this runs for every variant).
 static bool samewithoutcaret(const std::string& word, const std::string& text) {
@@ -218,47 +222,56 @@ static bool samewithoutcaret(const std::string& word, const std::string& text) {
 
 namespace {
 
+// One variant's difference from the leaf, in fixed arrays: a variant changes at most
+// MRMAXTYPES types.
 struct difference {
-    std::vector<int> left;   // the alternatives that differ from the leaf
-    std::vector<int> right;  // the leaf's values of the same types
-    std::vector<std::pair<int, int>> key;  // left as sorted (type, value)
+    int left[MRMAXTYPES];  // the alternatives that differ from the leaf
+    int nleft = 0;
+    int right[MRMAXTYPES];  // the leaf's values of the same types
+    int nright = 0;
+    std::pair<int, int> key[MRMAXTYPES];  // left as sorted (type, value)
+
+    const std::pair<int, int>* keyend() const { return key + nleft; }
+    // Whether this difference includes every change of `other`.
+    bool includes(const difference& other) const { return std::includes(key, keyend(), other.key, other.keyend()); }
 };
 
 }  // namespace
 
 bool compare_var(t_treenode leaf, const std::string& response, std::vector<std::string>& breakup) {
-    std::vector<difference> diffs;
+    // The minimal differences found, in a buffer kept between calls: the comparison runs for
+    // every pair of words of every analysis and allocates nothing once the buffer has grown.
+    static std::vector<difference> diffs;
+    diffs.clear();
     bool matched = false;
     for (auto v = leaf->mvar.rbegin(); v != leaf->mvar.rend(); ++v) {
         if (!samewithoutcaret(v->variant, response)) continue;
         matched = true;
         difference d;
-        for (int k = 1; k <= v->attrcomb[0]; k++) {
+        for (int k = 1; k <= v->attrcomb[0] && k <= MRMAXTYPES; k++) {
             int a = v->attrcomb[k];
             comp_attr c = find_type_in_attr(a, leaf->attributes);
             if (c == nullptr) {
-                d.left.push_back(a);
+                d.left[d.nleft++] = a;
             } else if (delayed[c->index[0]].choice != delayed[a].choice) {
-                d.left.push_back(a);
-                d.right.push_back(c->index[0]);
+                d.left[d.nleft++] = a;
+                d.right[d.nright++] = c->index[0];
             }
         }
-        for (int a : d.left) d.key.emplace_back(delayed[a].class_, delayed[a].choice);
-        std::sort(d.key.begin(), d.key.end());
+        for (int k = 0; k < d.nleft; k++) d.key[k] = {delayed[d.left[k]].class_, delayed[d.left[k]].choice};
+        std::sort(d.key, d.key + d.nleft);
         // Only minimal differences stay: one that includes another is dropped.
         bool covers = false;
         for (const difference& e : diffs) {
-            if (std::includes(d.key.begin(), d.key.end(), e.key.begin(), e.key.end())) covers = true;
+            if (d.includes(e)) covers = true;
         }
         if (covers) continue;
-        std::erase_if(diffs, [&](const difference& e) {
-            return std::includes(e.key.begin(), e.key.end(), d.key.begin(), d.key.end());
-        });
-        diffs.push_back(std::move(d));
+        std::erase_if(diffs, [&](const difference& e) { return e.includes(d); });
+        diffs.push_back(d);
     }
     for (const difference& d : diffs) {
         if (static_cast<int>(breakup.size()) >= MAXBREAKUP) break;
-        breakup.push_back(names(d.right) + "/" + names(d.left));
+        breakup.push_back(names(d.right, d.nright) + "/" + names(d.left, d.nleft));
     }
     return matched;
 }

@@ -24,6 +24,7 @@ extern int mrdata[MAXTERMINALS][MRROWLEN];
 extern int mrmod[MAXTERMINALS][MRMAXTYPES + 1][MRMAXALT + 1];
 extern int comb[MRMAXTYPES + 1];
 extern int hitype;
+extern bool mrwritten;  // mrdata or mrmod holds anything: clear_mrdata has work to do
 
 void clear_mrdata();
 void mrmodify();

@@ -85,6 +85,7 @@ static std::vector<std::pair<int, int>> normalrow(std::vector<std::pair<int, int
 static void storerow(int terminal, const std::string& name, const std::vector<std::pair<int, int>>& pairs) {
     std::vector<std::pair<int, int>> row = normalrow(pairs);
     int* data = mrdata[terminal];
+    mrwritten = true;
     size_t k = 0;
     for (const auto& [type, value] : row) {
         data[k++] = type;

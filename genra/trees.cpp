@@ -7,7 +7,7 @@
 namespace zek {
 
 char noterminal[] = "";
-t_dict_lookup dict_table[MAXLOOKUPS];
+lookuptable dict_table;
 int d_table_count = 0;
 int nodecount = 0;
 

@@ -72,7 +72,23 @@ struct s_treenode {
 };
 typedef s_treenode* t_treenode;
 
-extern t_dict_lookup dict_table[MAXLOOKUPS];
+// The lookups of the runs, MAXLOOKUPS of them. A block of them is made when one of its lookups
+// is first used, so that a session that never generates does not pay for the whole table.
+// Blocks live as long as the program, as a table of fixed size would: what the lookups hold
+// at the end stays reachable from them.
+class lookuptable {
+public:
+    t_dict_lookup& operator[](int i) {
+        t_dict_lookup*& block = blocks[i / BLOCK];
+        if (block == nullptr) block = new t_dict_lookup[BLOCK];
+        return block[i % BLOCK];
+    }
+
+private:
+    static constexpr int BLOCK = 64;
+    t_dict_lookup* blocks[MAXLOOKUPS / BLOCK] = {};
+};
+extern lookuptable dict_table;
 extern int d_table_count;
 extern int nodecount;
 

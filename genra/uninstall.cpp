@@ -42,6 +42,7 @@
 namespace zek {
 
 int installed = 0;
+unsigned long grammarstamp = 0;
 std::string genrafilename[59];
 int synstat = 0;
 int userstat = 0;
@@ -127,6 +128,7 @@ int text_to_bits(const char* text) {
 }
 
 void uninstall(int bits) {
+    grammarstamp++;
     int removed = bits & installed;
     for (int row = 1; row < NUMQFILES - 1; row++) {
         int bit = 1 << (row - 1);
@@ -161,6 +163,7 @@ void resetgenra() {
     removelexicon();
     clearrecoveredlexicon();
     installed = 0;
+    grammarstamp++;
     synstat = userstat = 0;
     for (std::string& name : genrafilename) name.clear();
     for (std::string& f : error_function) f.clear();
@@ -227,6 +230,7 @@ static long errorlines(int count) {
 // (it stops writing error lines after a number of them).
 template <typename Reader>
 static void readcounted(int row, Reader reader) {
+    grammarstamp++;
     long before = 0;
     kindsize(row, before);
     int lines = core[MSGCORE].lncount;

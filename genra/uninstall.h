@@ -38,6 +38,9 @@ struct qfile_entry {
 
 extern const qfile_entry qfile_table[NUMQFILES];
 extern int installed;
+// Changes whenever a description file is read or removed: what was worked out from the
+// tables before is to be worked out again.
+extern unsigned long grammarstamp;
 extern std::string genrafilename[59];
 extern int synstat;
 extern int userstat;

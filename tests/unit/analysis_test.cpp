@@ -540,6 +540,39 @@ TEST_F(Analysis, RepeatedAnalysesLeaveNoTraceInTheTables) {
     }
 }
 
+// The variants of a root are kept for later analyses of other responses: those must report
+// exactly what the first did, errors of the morph rules included, and follow new tables.
+TEST_F(Analysis, VariantsKeptForLaterAnalysesReportTheSameAndFollowNewTables) {
+    auto count = [](const Lines& l, const std::string& part) {
+        return std::count_if(l.begin(), l.end(), [&](const std::string& x) { return x.find(part) != std::string::npos; });
+    };
+    Lines report = analyse("the dogs barks");
+    Lines messages = lines(MSGCORE);
+    ASSERT_TRUE(has(report, "C2 S2   MORPH    dog/dogs sing/plur")) << "the first analysis makes the variants";
+    for (const char* other : {"a dog", "the dogs barks"}) {
+        analyse(other);
+        lines(MSGCORE);
+    }
+    EXPECT_EQ(analyse("the dogs barks"), report);
+    EXPECT_EQ(lines(MSGCORE), messages);
+
+    load(qreadmerror, "h.mer", "V ( tense )\n");
+    EXPECT_TRUE(has(analyse("the dogs barks"), "C2 S2   APPROX   dog/dogs")) << "nouns have no variants now";
+    EXPECT_TRUE(has(analyse("the dog barked"), "C3 S3   MORPH    barks/barked pres/past"));
+
+    // A rule that fails for the plural reports the failure in every analysis that makes it.
+    load(qreadmerror, "g.mer", "N ( number ) V ( number person tense )\n");
+    load(qreadmorph, "h.mor", "RULE N plur : ! $NOPE ; * : ! ;\nRULE V third , sing : ! \"s\" ; * : ! ;\n");
+    seed = 12345;
+    interpret();
+    lines(MSGCORE);
+    analyse("the dog barks");
+    long failures = count(lines(MSGCORE), "Reference to non-existent morph rule NOPE");
+    EXPECT_GT(failures, 0);
+    analyse("the dog barks");
+    EXPECT_EQ(count(lines(MSGCORE), "Reference to non-existent morph rule NOPE"), failures);
+}
+
 TEST_F(Analysis, ReadersNumberTagsAndCheckTheirFiles) {
     ASSERT_EQ(taglist.size(), 2u);
     EXPECT_EQ(taglist[0].tag, "young");

@@ -152,6 +152,35 @@ TEST_F(Lexicon, EveryCandidateOfALargeLookupCanBeDrawn) {
     EXPECT_LE(first, 2);
 }
 
+// Lookups repeated with the same rows draw from the candidates found the first time: they must
+// still follow frequency changes (also where a field tests the frequency itself) and a lexicon
+// read again.
+TEST_F(Lexicon, RepeatedLookupsFollowChangedFrequenciesAndLexicons) {
+    loadgrammar(ATTRIBUTES, "N", "\"a\"|N|noun.sing|1|\n\"b\"|N|noun.sing|1|\n\"c\"|N|noun.plur|1|\n");
+    char* a = dictionary[0]->previous->previous->recordptr;
+    char* c = dictionary[0]->recordptr;
+    for (int twice = 0; twice < 2; twice++) {
+        nextdraw(0.75);
+        EXPECT_EQ(choose("N[noun.sing]"), "\"a\"") << "b then a, newest first";
+        EXPECT_EQ(numnodes, 2);
+        EXPECT_EQ(choose("N/4=0003"), "#3");
+    }
+    apply_vf_single(a, 0);
+    apply_vf_single(c, 3);
+    nextdraw(0.75);
+    EXPECT_EQ(choose("N[noun.sing]"), "\"b\"") << "a's frequency is 0 now";
+    EXPECT_EQ(prob_tot, 1);
+    EXPECT_EQ(choose("N/4=0003"), "\"c\"") << "the field test sees the new frequency";
+    apply_vf_single(a, -1);
+    EXPECT_EQ(choose("N[noun.sing]"), "\"b\"") << "an unchanged frequency";
+
+    writefile("h.lex", "\"d\"|N|noun.sing|1|\n");
+    snprintf(curfile, sizeof curfile, "%s", "h.lex");
+    qreadlex();
+    EXPECT_EQ(choose("N[noun.sing]"), "\"d\"");
+    EXPECT_EQ(numnodes, 1);
+}
+
 TEST_F(Lexicon, FrequencyChanges) {
     loadgrammar(ATTRIBUTES, "N", "\"a\"|N|noun|0010|\n");
     char* entry = dictionary[0]->recordptr;
