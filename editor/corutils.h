@@ -63,7 +63,7 @@ constexpr long TEXTSTORE = (TEXTSIZE + LARGEPAGE - 1) / LARGEPAGE * LARGEPAGE;  
 constexpr long HIADDR = 3999000;     // soft limit; the rest is a margin for checked bulk work
 constexpr unsigned char FREEPOS = 255;  // marks a free position inside the used region
 
-extern unsigned char* const textbase;  // TEXTSTORE positions on large-page boundaries, TEXTSIZE in use
+extern unsigned char* const textbase;  // TEXTSTORE positions in large pages, TEXTSIZE in use
 extern long avail;
 extern long hiaddr;
 extern int full;
@@ -83,8 +83,7 @@ LINE* allochdr();
 // linked in bulk), or nullptr when no memory is left; the reserve is not touched.
 LINE* spareheader();
 // Announces that the array is about to be filled from `avail` on with about `bytes` characters
-// (a file being read): its pages are made present in bulk, in large pages where the text fills
-// most of one, instead of being faulted in one small page at a time.
+// (a file being read): its pages are made present in one call instead of one fault at a time.
 void prepareroom(long bytes);
 void releaseheader(LINE* l);  // gives back a header that is in no list
 LINE* allocln(int object, int length);
