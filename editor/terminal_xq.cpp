@@ -4,6 +4,7 @@
 #include "editor/terminal_xq.h"
 
 #include <cstring>
+#include <ctime>
 
 #include "editor/corutils.h"
 #include "editor/screen.h"
@@ -71,13 +72,33 @@ void initterminal_xq() {
     xqout = stdout;
 }
 
+// When standard output was last flushed, in milliseconds of the monotonic clock.
+static long long lastflush = 0;
+
+static long long clockms() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
 void flushoutput() {
     if (xqout != nullptr) fflush(xqout);
+    lastflush = clockms();
+    screendraw(0);
+}
+
+void flushsoon() {
+    long long now = clockms();
+    if (now - lastflush >= FLUSHGAP) {
+        if (xqout != nullptr) fflush(xqout);
+        lastflush = now;
+    }
     screendraw(0);
 }
 
 void flushforkey() {
     if (xqout != nullptr) fflush(xqout);
+    lastflush = clockms();
     screendraw(1);
 }
 
