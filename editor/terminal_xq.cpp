@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <stdio_ext.h>
 
 #include "editor/corutils.h"
 #include "editor/screen.h"
@@ -88,10 +89,13 @@ void flushoutput() {
 }
 
 void flushsoon() {
-    long long now = clockms();
-    if (now - lastflush >= FLUSHGAP) {
-        if (xqout != nullptr) fflush(xqout);
-        lastflush = now;
+    // the clock is read only while there is output to deliver
+    if (xqout != nullptr && __fpending(xqout) > 0) {
+        long long now = clockms();
+        if (now - lastflush >= FLUSHGAP) {
+            fflush(xqout);
+            lastflush = now;
+        }
     }
     screendraw(0);
 }
@@ -184,7 +188,10 @@ void backspace() {
 
 void putch(int ch) { composer().str("$c").ch(static_cast<char>(outtran[ch & 255])).send(); }
 
+bool textzoneshown() { return visible && (screenmode || xqwatch != nullptr); }
+
 void putstg(long index, int count, int row) {
+    if (!textzoneshown()) return;
     composer prefix;
     prefix.str("$TL").num(row).ch(',');
     int n = prefix.n;
