@@ -172,7 +172,9 @@ void rmtxtcur() { xqtransmit("$-"); }
 void cmdcur() { xqtransmit("$C+"); }
 void rmcmdcur() { xqtransmit("$C-"); }
 void clrtextzone() { xqtransmit("$Tx"); }
-void postcur(int column, int row) { composer().str("$p").num(row).ch(',').num(column).send(); }
+void postcur(int column, int row) {
+    if (drawingshown()) composer().str("$p").num(row).ch(',').num(column).send();
+}
 
 void putcmdlett(int ch) {
     composer().str("$Cc").ch(static_cast<char>(ch)).send();
@@ -188,10 +190,10 @@ void backspace() {
 
 void putch(int ch) { composer().str("$c").ch(static_cast<char>(outtran[ch & 255])).send(); }
 
-bool textzoneshown() { return visible && (screenmode || xqwatch != nullptr); }
+bool drawingshown() { return xqwatch != nullptr || (visible && screenmode); }
 
 void putstg(long index, int count, int row) {
-    if (!textzoneshown()) return;
+    if (!drawingshown()) return;
     composer prefix;
     prefix.str("$TL").num(row).ch(',');
     int n = prefix.n;

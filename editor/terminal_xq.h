@@ -56,9 +56,10 @@ void flushoutput();   // standard output; in screen mode also the screen, now an
 // per line of output nor keeps its front-end waiting.
 constexpr int FLUSHGAP = 20;
 void flushsoon();
-// Whether the sequences of the text zone ("$T...") reach anyone: the built-in front-end and a
-// watcher take them, the protocol's front-end does not; where nobody does, they are not made.
-bool textzoneshown();
+// Whether the sequences that only draw (the text zone's "$T...", the cursor's "$p...") reach
+// anyone: the built-in front-end and a watcher take them, the protocol's front-end does not;
+// where nobody does, they are not made.
+bool drawingshown();
 void flushforkey();   // the same before the editor waits for a key: the screen is drawn now
 
 void txtcur();
