@@ -278,10 +278,11 @@ static void gfile() {
     readfd = openregular(curfile, O_RDONLY);
     if (readfd < 0) return;
     readpos = readlen = 0;
-    struct stat st;
-    if (fstat(readfd, &st) == 0 && first <= 1) prepareroom(static_cast<long>(st.st_size));
     // With a record check only the record lines that pass it are kept.
     bool filter = filterprepare();
+    // A whole file is about to fill the array (a checked one keeps too little to prepare for).
+    struct stat st;
+    if (!filter && first <= 1 && fstat(readfd, &st) == 0) prepareroom(static_cast<long>(st.st_size));
     COREFILE& c = cur();
     LINE* runfirst = nullptr;
     LINE* runlast = nullptr;
