@@ -145,7 +145,7 @@ void heldcleared(LINE* header) {
 // the machine maps at once. A slab's unused rest is handed out in order, so that a large fetch
 // or merge neither faults on every page nor walks new memory twice.
 constexpr int SLABLINES = 1024;
-constexpr int MAXSLABLINES = 8192;
+constexpr int MAXSLABLINES = 16384;
 constexpr int LARGESLABLINES = static_cast<int>(LARGEPAGE / sizeof(LINE));
 static int slablines = SLABLINES;
 static LINE* freeheaders = nullptr;
