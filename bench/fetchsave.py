@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""FETCH then SAVE of a 100000-line, 3.9 MB text file, side by side with vim and cat.
+"""FETCH then SAVE of a 100000-line, 3.9 MB text file, side by side with vim and cat; and the
+start-up of a run on empty input.
 
 Usage: fetchsave.py ZEK [RUNS]
 """
@@ -54,6 +55,9 @@ def main():
         if vt:
             print("  vim  %7.1f ms  peak %6.1f MB" % (vt * 1000, vm / 1024))
         print("  cat  %7.1f ms" % (ct * 1000))
+        # Start-up: a run on empty input, the fixed cost of every batch task above.
+        st, sm = median_run([zek], work, max(runs * 4, 20))
+        print("  start-up on empty input %.1f ms, peak %.1f MB" % (st * 1000, sm / 1024))
         if vt:
             print("  zek/vim %.2f" % (zt / vt))
         print("  zek/cat %.2f" % (zt / ct))

@@ -8,16 +8,17 @@ namespace zek {
 
 typedef void (*PROCPTR)();
 
+// A line header; 48 bytes, since a fetch makes one per line of the file.
 struct coreline {
     coreline* up = nullptr;        // previous line (the header's up is the last line)
     coreline* down = nullptr;      // next line (the last line's down is the header)
     coreline* nextphys = nullptr;  // next header in storage order
     int object = 5;                // line kind, see the constants below
     int length = 0;
-    long index = 0;                // first character in textbase (picture handle for kind 2)
-    long linekey = 0;              // sort key offset, used only by sort
-    bool linked = false;           // in the physical list (owns array positions)
+    int index = 0;                 // first character in textbase (picture handle for kind 2)
+    int linekey = 0;               // sort key offset, used only by sort
     unsigned jstamp = 0;           // the journal's step in which the line was last recorded
+    bool linked = false;           // in the physical list (owns array positions)
 };
 typedef coreline LINE;
 
@@ -57,10 +58,12 @@ struct COREFILE {
 
 // Character array and space accounting.
 constexpr long TEXTSIZE = 4000000;
+constexpr long LARGEPAGE = 1L << 21;  // the machine's large pages: the array is laid out on them
+constexpr long TEXTSTORE = (TEXTSIZE + LARGEPAGE - 1) / LARGEPAGE * LARGEPAGE;  // positions allocated
 constexpr long HIADDR = 3999000;     // soft limit; the rest is a margin for checked bulk work
 constexpr unsigned char FREEPOS = 255;  // marks a free position inside the used region
 
-extern unsigned char textbase[TEXTSIZE];
+extern unsigned char* const textbase;  // TEXTSTORE positions in large pages, TEXTSIZE in use
 extern long avail;
 extern long hiaddr;
 extern int full;
@@ -76,6 +79,12 @@ inline COREFILE& cur() { return core[corenum]; }
 void initcore();
 void initfile();
 LINE* allochdr();
+// A fresh header for a line that its caller links itself (runs of lines built off the list and
+// linked in bulk), or nullptr when no memory is left; the reserve is not touched.
+LINE* spareheader();
+// Announces that the array is about to be filled from `avail` on with about `bytes` characters
+// (a file being read): its pages are made present in one call instead of one fault at a time.
+void prepareroom(long bytes);
 void releaseheader(LINE* l);  // gives back a header that is in no list
 LINE* allocln(int object, int length);
 void linkphys();

@@ -93,6 +93,7 @@ void distxt() {
 }
 
 void wrline(LINE* line, int row) {
+    if (!drawingshown()) return;
     const COREFILE& c = cur();
     char left = pshift != 0 ? '-' : ' ';
     char right = left;

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -121,6 +122,26 @@ static unsigned char readbuf[1 << 16];
 static size_t readpos = 0;
 static size_t readlen = 0;
 
+// The bytes that need more than copying besides the line feed: carriage returns, tabs,
+// vertical tabs and the free mark. Where the next of each stands in the buffer is found with
+// memchr once per buffer and again only when it has been passed, so that a line without them
+// is found with one memchr and taken with one memcpy.
+static const unsigned char specials[] = {'\r', '\t', 11, FREEPOS};
+constexpr int NSPECIALS = sizeof specials;
+static size_t nextat[NSPECIALS];
+static size_t nextspecial = 0;  // the least of them: no such byte lies before it
+
+static void findspecials(size_t from) {
+    nextspecial = readlen;
+    for (int i = 0; i < NSPECIALS; i++) {
+        if (nextat[i] < from) {
+            const void* p = memchr(readbuf + from, specials[i], readlen - from);
+            nextat[i] = p != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(p) - readbuf) : readlen;
+        }
+        if (nextat[i] < nextspecial) nextspecial = nextat[i];
+    }
+}
+
 static bool refill() {
     ssize_t got;
     do {
@@ -128,6 +149,8 @@ static bool refill() {
     } while (got < 0 && errno == EINTR);
     readpos = 0;
     readlen = got > 0 ? static_cast<size_t>(got) : 0;
+    for (size_t& at : nextat) at = 0;
+    nextspecial = 0;
     return readlen > 0;
 }
 
@@ -153,14 +176,12 @@ static int gline(int* len) {
         if (readpos == readlen && !refill()) break;
         any = true;
         // Fast path: the rest of the line lies in the buffer and needs nothing but copying.
+        if (nextspecial < readpos) findspecials(readpos);
         const unsigned char* start = readbuf + readpos;
-        size_t avail_bytes = readlen - readpos;
-        const void* nl = memchr(start, '\n', avail_bytes);
+        const void* nl = memchr(start, '\n', readlen - readpos);
         if (nl != nullptr) {
             size_t span = static_cast<size_t>(static_cast<const unsigned char*>(nl) - start);
-            if (static_cast<long>(span) <= room - n && memchr(start, '\r', span) == nullptr &&
-                memchr(start, '\t', span) == nullptr && memchr(start, 11, span) == nullptr &&
-                memchr(start, FREEPOS, span) == nullptr) {
+            if (readpos + span <= nextspecial && static_cast<long>(span) <= room - n) {
                 memcpy(dst + n, start, span);
                 n += static_cast<long>(span);
                 readpos += span + 1;
@@ -240,7 +261,10 @@ static int gline(int* len) {
     return 1;
 }
 
-// Reads lines first..last of curfile after the current line.
+// Reads lines first..last of curfile after the current line. The lines are built as a run of
+// their own and linked in after the current line at the end (or where the reading stopped),
+// one insertion for the whole run; with a record check each line is linked as it comes, since
+// the check reads it where it stands.
 static void gfile() {
     int first = param[2];
     int last = param[3];
@@ -256,7 +280,14 @@ static void gfile() {
     readpos = readlen = 0;
     // With a record check only the record lines that pass it are kept.
     bool filter = filterprepare();
+    // A whole file is about to fill the array (a checked one keeps too little to prepare for).
+    struct stat st;
+    if (!filter && first <= 1 && fstat(readfd, &st) == 0) prepareroom(static_cast<long>(st.st_size));
     COREFILE& c = cur();
+    LINE* runfirst = nullptr;
+    LINE* runlast = nullptr;
+    int runlines = 0;
+    long runchars = 0;
     int number = 1;
     for (; number <= last && ioerr == 0; number++) {
         int len = 0;
@@ -277,13 +308,30 @@ static void gfile() {
                 continue;
             }
             if (len > 0) linkphys();
-        } else if (kind == OBJ_PICTURE) {
-            allocln(OBJ_PICTURE, 0);
         } else {
-            allocln(kind, len);
-            if (len > 0) linkphys();
+            LINE* l = spareheader();
+            if (l == nullptr) {
+                ioerr = 1;
+                break;
+            }
+            if (kind == OBJ_PICTURE) len = 0;
+            l->object = kind;
+            l->length = len;
+            l->index = avail;
+            avail += len;
+            if (len > 0) linkline(l);
+            l->up = runlast;
+            if (runlast != nullptr) runlast->down = l;
+            if (runfirst == nullptr) runfirst = l;
+            runlast = l;
+            runlines++;
+            runchars += len;
         }
         if (reserve == nullptr) ioerr = 1;
+    }
+    if (runlines > 0) {
+        linkrun(corenum, c.lnptr, runfirst, runlast, runlines, runchars);
+        c.lnptr = runlast;
     }
     // The default range ends at line 200000: a longer file is cut there, which is said as
     // when the store is full, so that nobody writes the short copy back unawares.
@@ -334,19 +382,25 @@ void appendfile() {
     c.edited = 1;
 }
 
+// The object marker that a line of kind `object` is written with; nullptr for a removed line,
+// which is not written.
+static const char* markerof(int object) {
+    switch (object) {
+        case OBJ_TEXT:
+        case OBJ_EMPTY: return "";
+        case OBJ_RECORD: return "\\r";
+        case OBJ_MATH: return "\\m";
+        case OBJ_H: return "\\h";
+        case OBJ_A: return "\\a";
+        case OBJ_PICTURE: return "\\l";
+        default: return nullptr;
+    }
+}
+
 // Writes one line with its object marker; returns false when the write failed.
 static bool pline(FILE* out, const LINE* l) {
-    const char* marker = "";
-    switch (l->object) {
-        case OBJ_TEXT:
-        case OBJ_EMPTY: break;
-        case OBJ_RECORD: marker = "\\r"; break;
-        case OBJ_MATH: marker = "\\m"; break;
-        case OBJ_H: marker = "\\h"; break;
-        case OBJ_A: marker = "\\a"; break;
-        case OBJ_PICTURE: marker = "\\l"; break;
-        default: return true;  // a removed line is not written
-    }
+    const char* marker = markerof(l->object);
+    if (marker == nullptr) return true;  // a removed line is not written
     for (const char* m = marker; *m != 0; m++) putc_unlocked(*m, out);
     if (l->object != OBJ_PICTURE && l->object != OBJ_EMPTY && l->linked) {
         fwrite_unlocked(textbase + l->index, 1, static_cast<size_t>(l->length), out);
@@ -355,8 +409,28 @@ static bool pline(FILE* out, const LINE* l) {
     return putc_unlocked('\n', out) != EOF;
 }
 
-// Writes lines first..last of the current corefile; trailing blanks are removed first.
+// Writes lines first..last of the current corefile; the trailing blanks of every line of the
+// corefile are removed on the way. The lines are put together in a block of their own, written
+// whenever it fills, so that a line costs one copy rather than calls into the stream.
 static long written = 0;  // lines pfile wrote last
+static unsigned char pbuf[1 << 16];
+static size_t pused = 0;
+// Writing to a file that is then flushed to the disk: the disk is asked to start on each
+// megabyte as soon as it is written, so that the final flush waits for less.
+static bool kickwriteback = false;
+static off_t kickedupto = 0;
+static off_t flushedupto = 0;
+
+static bool pflush(FILE* out) {
+    bool ok = fwrite_unlocked(pbuf, 1, pused, out) == pused;
+    flushedupto += static_cast<off_t>(pused);
+    pused = 0;
+    if (kickwriteback && flushedupto - kickedupto >= (1 << 20)) {
+        sync_file_range(fileno(out), kickedupto, flushedupto - kickedupto, SYNC_FILE_RANGE_WRITE);  // a hint
+        kickedupto = flushedupto;
+    }
+    return ok;
+}
 
 static void pfile(FILE* out) {
     written = 0;
@@ -366,24 +440,48 @@ static void pfile(FILE* out) {
         first = 1;
         last = 200000;
     }
-    detrfile();
     const COREFILE& c = cur();
     int number = 1;
-    for (const LINE* l = c.header->down; l != c.header && number <= last; l = l->down, number++) {
-        if (number < first) continue;
-        if (!pline(out, l)) ioerr = 1;
+    pused = 0;
+    kickedupto = flushedupto = 0;
+    bool ok = true;
+    for (LINE* l = c.header->down; l != c.header; l = l->down, number++) {
+        trimline(l);
+        if (number < first || number > last) continue;
         written++;
+        const char* marker = markerof(l->object);
+        if (marker == nullptr) continue;
+        bool text = l->object != OBJ_PICTURE && l->object != OBJ_EMPTY && l->linked;
+        size_t length = text ? static_cast<size_t>(l->length) : 0;
+        if (pused + length + 4 > sizeof pbuf) {
+            ok = pflush(out) && ok;
+            if (length + 4 > sizeof pbuf) {
+                // a line longer than the block goes on its own
+                ok = fwrite_unlocked(marker, 1, strlen(marker), out) == strlen(marker) && ok;
+                ok = fwrite_unlocked(textbase + l->index, 1, length, out) == length && ok;
+                flushedupto += static_cast<off_t>(strlen(marker) + length);
+                length = 0;
+                marker = "";
+            }
+        }
+        for (const char* m = marker; *m != 0; m++) pbuf[pused++] = static_cast<unsigned char>(*m);
+        memcpy(pbuf + pused, textbase + l->index, length);
+        pused += length;
+        if (lfonly == 0) pbuf[pused++] = '\r';
+        pbuf[pused++] = '\n';
     }
-    if (ferror(out)) ioerr = 1;
+    ok = pflush(out) && ok;
+    if (!ok || ferror(out)) ioerr = 1;
 }
 
 // Writes the range to `out` and flushes it to the disk; false when any of it failed. The
 // stream stays open.
 static bool writerange(FILE* out) {
-    static char buffer[1 << 16];
-    setvbuf(out, buffer, _IOFBF, sizeof buffer);
+    setvbuf(out, nullptr, _IONBF, 0);  // pfile writes whole blocks of its own
     ioerr = 0;
+    kickwriteback = true;
     pfile(out);
+    kickwriteback = false;
     if (fflush(out) != 0) ioerr = 1;
     if (ioerr == 0 && fsync(fileno(out)) != 0 && errno != EINVAL) ioerr = 1;
     return ioerr == 0;

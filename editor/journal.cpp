@@ -253,6 +253,7 @@ long currentbound() {
 bool isopen(const corejournal& j) { return j.openserial == jserial && !j.discarded && !j.undo.empty(); }
 
 bool dropopen(long over);
+void giveup(int n);
 
 // Gives up the oldest history there is: the bottom of an undo stack, then the far end of a redo
 // stack, and only then a step still being recorded (with its corefile's whole history).
@@ -300,13 +301,18 @@ bool dropopen(long over) {
         return true;
     }
     if (best < 0) return false;
-    corejournal& j = journals[best];
+    giveup(best);
+    return true;
+}
+
+// Gives up the step that corefile n is recording, with its whole history.
+void giveup(int n) {
+    corejournal& j = journals[n];
     dropsteps(j.undo);
     dropsteps(j.redo);
     j.base = ++lastid;
     j.cut = true;
     j.discarded = true;
-    return true;
 }
 
 // Forgets the clean states that undo and redo can no longer reach.
@@ -521,9 +527,22 @@ void travel(bool back) {
     enforce();
 }
 
+// The line that the last single insertion went after, while nothing else has been recorded
+// since: a line inserted after the line it inserted (as a fetch, a merge or a listing adds
+// line after line) grows the same insert record without numbering any line.
+struct lastinsert {
+    unsigned serial = 0;
+    int core = -1;
+    const step* s = nullptr;
+    size_t size = 0;
+    const LINE* after = nullptr;
+};
+lastinsert insertion;
+
 }  // namespace
 
 void initjournal() {
+    insertion = lastinsert();
     for (corejournal& j : journals) j = corejournal();
     lastid = 0;
     jbytes = 0;
@@ -611,23 +630,37 @@ void stepend() {
     if (jbytes > boundnow) enforce();
 }
 
+
 void jnoteinsert(LINE* after, int count) {
     step* s = target(corenum);
     if (s == nullptr || count <= 0) return;
     size_t before = s->data.size();
+    const lastinsert& li = insertion;
+    if (count == 1 && li.s == s && li.serial == jserial && li.core == corenum && li.size == before &&
+        after->up == li.after) {
+        // `after` is the line inserted last, which the last record's run holds: the run grows
+        unsigned char* countat = s->data.data() + lastrecordstart(*s) + 5;
+        set32(countat, get32(countat) + 1);
+        insertion.after = after;
+        return;
+    }
+    insertion = lastinsert();
     long k = linenumber(corenum, after) + 1;
     int op;
     long k0, c0;
     if (lastrecord(*s, op, k0, c0) && op == R_INS && k >= k0 && k <= k0 + c0) {
         set32(s->data.data() + lastrecordstart(*s) + 5, c0 + count);  // the run grows
-        return;
+    } else {
+        head(*s, R_INS, k, count);
+        put32(s->data, static_cast<long>(before));
+        grew(s, before);
+        if (target(corenum) != s) return;  // the bound gave the step up
     }
-    head(*s, R_INS, k, count);
-    put32(s->data, static_cast<long>(before));
-    grew(s, before);
+    if (count == 1) insertion = {jserial, corenum, s, s->data.size(), after};
 }
 
 void jnoteremove(LINE* first, int count) {
+    insertion = lastinsert();
     step* s = target(corenum);
     if (s == nullptr || count <= 0) return;
     size_t before = s->data.size();
@@ -646,9 +679,27 @@ void jnoteremove(LINE* first, int count) {
         grew(s, before);
         return;
     }
+    bool merge = known && op == R_REM && k0 == k;
+    if (replay == nullptr) {
+        // A removal that makes the step outgrow the bound gives the step up at once, as the
+        // bound would once the text had been copied, without copying it: the copy would take the
+        // journal past the bound of the step (`boundnow`), and the step alone would be larger
+        // than the bound as it is now.
+        long grown = merge ? 0 : static_cast<long>(HEAD + TRAIL);
+        long pastbound = boundnow - jbytes;
+        long toolarge = currentbound() - STEPCOST - static_cast<long>(before);
+        long enough = std::max(pastbound, toolarge);
+        const LINE* l = first;
+        for (int i = 0; i < count && grown <= enough; i++, l = l->down) grown += 5 + linechars(l);
+        if (grown > pastbound && grown > toolarge) {
+            giveup(corenum);
+            enforce();
+            return;
+        }
+    }
     size_t start;
     long total = count;
-    if (known && op == R_REM && k0 == k) {
+    if (merge) {
         start = lastrecordstart(*s);  // a removal at the same place: one record
         s->data.resize(s->data.size() - TRAIL);
         total += c0;
@@ -666,6 +717,7 @@ void jnoteremove(LINE* first, int count) {
 void jnotechange(LINE* l) {
     if (l->jstamp == jserial) return;  // recorded or inserted in this step already
     l->jstamp = jserial;
+    insertion = lastinsert();
     step* s = target(corenum);
     if (s == nullptr) return;
     size_t before = s->data.size();

@@ -122,25 +122,20 @@ int findnb() {
     return 0;
 }
 
-void detrline() {
-    COREFILE& c = cur();
-    LINE* l = c.lnptr;
+void detrline() { trimline(cur().lnptr); }
+
+void trimline(LINE* l) {
     if (!l->linked || l->object == OBJ_PICTURE || l->object == OBJ_DEAD) return;
     while (l->length > 0 && textbase[l->index + l->length - 1] == ' ') {
         textbase[l->index + l->length - 1] = FREEPOS;
         l->length -= 1;
-        c.charcount -= 1;
+        cur().charcount -= 1;
     }
 }
 
 void detrfile() {
-    COREFILE& c = cur();
-    LINE* saved = c.lnptr;
-    for (LINE* l = c.header->down; l != c.header; l = l->down) {
-        c.lnptr = l;
-        detrline();
-    }
-    c.lnptr = saved;
+    const COREFILE& c = cur();
+    for (LINE* l = c.header->down; l != c.header; l = l->down) trimline(l);
 }
 
 int locatefield(LINE* ptr, int field) {

@@ -32,6 +32,7 @@ long curptr();
 long endptr();
 int findnb();
 void detrline();
+void trimline(LINE* l);  // detrline for line l of the current corefile
 void detrfile();
 int locatefield(LINE* ptr, int field);
 int locateword(LINE* ptr, int field);

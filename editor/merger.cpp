@@ -90,6 +90,13 @@ int mrggetnum() {
     return static_cast<int>(n);
 }
 
+// Template bytes that stand for themselves: all but a reference's '#', the separator '`' and
+// the free mark.
+static bool copied(char ch) {
+    auto b = static_cast<unsigned char>(ch);
+    return b != '#' && b != '`' && b != FREEPOS;
+}
+
 // Expands into textbase[avail .. end).
 static int expand(long end) {
     terminate = cur().lnptr->object == OBJ_RECORD ? '|' : ' ';
@@ -97,6 +104,23 @@ static int expand(long end) {
     mrgsetup();
     mrgcnt = 0;
     while (mrgcnt < mrglen) {
+        // A run of bytes that are copied as they stand goes in one copy.
+        int run = mrgcnt;
+        while (run < mrglen && copied(mrgptr[run])) run++;
+        if (run > mrgcnt) {
+            long n = run - mrgcnt;
+            long room = end > mrgavail ? end - mrgavail : 0;
+            bool cut = n > room;
+            if (cut) n = room;
+            memcpy(textbase + mrgavail, mrgptr + mrgcnt, static_cast<size_t>(n));
+            mrgavail += n;
+            mrgcnt += static_cast<int>(n);
+            if (cut) {
+                mrgcnt++;  // the byte that found no room
+                return 4;
+            }
+            continue;
+        }
         unsigned char ch = static_cast<unsigned char>(mrgptr[mrgcnt++]);
         if (ch == '#' && mrgcnt < mrglen && mrgptr[mrgcnt] >= '0' && mrgptr[mrgcnt] <= '9') {
             int n = mrggetnum();
@@ -143,8 +167,8 @@ void domerge() {
     long seg = start;
     bool added = false;
     while (seg < end) {
-        long p = seg;
-        while (p < end && textbase[p] != '\r') p++;
+        const void* cr = memchr(textbase + seg, '\r', static_cast<size_t>(end - seg));
+        long p = cr != nullptr ? static_cast<const unsigned char*>(cr) - textbase : end;
         avail = seg;
         int length = static_cast<int>(p - seg);
         if (length == 0) {

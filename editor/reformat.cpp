@@ -171,20 +171,28 @@ static void restorestream(const streampos& p) {
 // The common case of a word: it starts at the read position and ends inside the same line,
 // or at its end without a hyphen to rejoin. Sets *end to the column after it; false when the
 // stream rules need the character-by-character path.
+// countword and copyword ask for the same word in turn: the last answer is kept.
+static const LINE* wordline = nullptr;
+static int wordcol = 0;
+static int wordend = 0;  // 0: not a word of the common case
+
 static bool wordinline(int* end) {
     if (rlp == below) return false;
+    if (rlp == wordline && rcp == wordcol) {
+        *end = wordend;
+        return wordend != 0;
+    }
     int len = textlen(rlp);
     if (rcp > len) return false;
     const unsigned char* text = textbase + rlp->index;
     int col = rcp;
     while (col <= len && text[col - 1] != ' ') col++;
-    if (col == rcp) return false;
-    if (col > len) {
-        unsigned char last = text[len - 1];
-        if (last == '-' || last == SOFTHYPHEN) return false;
-    }
+    bool common = col != rcp && !(col > len && (text[len - 1] == '-' || text[len - 1] == SOFTHYPHEN));
+    wordline = rlp;
+    wordcol = rcp;
+    wordend = common ? col : 0;
     *end = col;
-    return true;
+    return common;
 }
 
 int countword() {
@@ -444,6 +452,7 @@ int refblock() {
     COREFILE& cf = cur();
     LINE* first = cf.lnptr;
     ravail = avail;
+    wordline = nullptr;  // the lines of another paragraph may stand in the same headers
     rcount = rline = 0;
     failed = false;
     dummyheader = LINE();

@@ -131,19 +131,39 @@ int match(const char* pattern) {
     return (ok != (negated != 0)) ? 1 : 0;
 }
 
+// The first occurrence of the n bytes of `pattern` in the `size` bytes at `text`, or nullptr:
+// its first byte found with memchr, the rest compared where it stands.
+const void* findplain(const unsigned char* text, size_t size, const char* pattern, size_t n) {
+    const unsigned char* end = text + size;
+    while (static_cast<size_t>(end - text) >= n) {
+        const auto* at = static_cast<const unsigned char*>(memchr(text, pattern[0], static_cast<size_t>(end - text) - n + 1));
+        if (at == nullptr) return nullptr;
+        if (memcmp(at + 1, pattern + 1, n - 1) == 0) return at;
+        text = at + 1;
+    }
+    return nullptr;
+}
+
 int fastsearch() {
     // A pattern that starts with a plain character (and negates nothing) can only match where
     // that character stands: the search jumps from one occurrence to the next within a line.
+    // A pattern of plain characters only matches inside one line, byte for byte: the search
+    // looks for the whole of it at once.
     unsigned char first = static_cast<unsigned char>(scanpattern[0]);
     bool jump = first >= 32 && strchr(scanpattern, PC_NOT) == nullptr;
+    size_t patternlength = strlen(scanpattern);
+    bool plain = jump && std::all_of(scanpattern, scanpattern + patternlength,
+                                     [](char ch) { return static_cast<unsigned char>(ch) >= 32; });
     while (!atend()) {
         if (jump) {
             bool chars = lp->object != OBJ_EMPTY && lp->object != OBJ_PICTURE && cp <= lp->length;
             const void* at = nullptr;
             if (chars) {
                 const unsigned char* text = textbase + lp->index;
-                at = memchr(text + cp - 1, first, static_cast<size_t>(lp->length - cp + 1));
+                size_t rest = static_cast<size_t>(lp->length - cp + 1);
+                at = plain ? findplain(text + cp - 1, rest, scanpattern, patternlength) : memchr(text + cp - 1, first, rest);
                 if (at != nullptr) cp = static_cast<int>(static_cast<const unsigned char*>(at) - text) + 1;
+                if (at != nullptr && plain) return 1;
             }
             if (at == nullptr) {
                 cp = lp->length + 1;  // nothing on the rest of this line: on to the next one
@@ -398,7 +418,10 @@ static bool replaceinline(int replace, int patternlength, bool& nospace) {
     setcur();
     LINE* l = c.lnptr;
     int n = l->length;
-    std::vector<int> cols{cp};
+    // kept between calls: a change of many lines reuses their room
+    static std::vector<int> cols;
+    static std::vector<unsigned char> text;
+    cols.assign(1, cp);
     bool found;
     for (;;) {
         lp = l;
@@ -438,17 +461,19 @@ static bool replaceinline(int replace, int patternlength, bool& nospace) {
         return false;
     }
 
-    std::string text;
-    text.reserve(static_cast<size_t>(n + k * (grow > 0 ? grow : 0)));
-    const char* old = reinterpret_cast<const char*>(textbase + l->index);
+    long length = n + k * grow;
+    if (text.size() <= static_cast<size_t>(length)) text.resize(static_cast<size_t>(length) + 1);
+    const unsigned char* old = textbase + l->index;
+    unsigned char* to = text.data();
     int from = 1;
     for (long i = 0; i < k; i++) {
-        text.append(old + from - 1, static_cast<size_t>(cols[static_cast<size_t>(i)] - from));
-        text.append(targetstring, static_cast<size_t>(replace));
+        size_t kept = static_cast<size_t>(cols[static_cast<size_t>(i)] - from);
+        memcpy(to, old + from - 1, kept);
+        memcpy(to + kept, targetstring, static_cast<size_t>(replace));
+        to += kept + static_cast<size_t>(replace);
         from = cols[static_cast<size_t>(i)] + patternlength;
     }
-    text.append(old + from - 1, static_cast<size_t>(n - from + 1));
-    long length = static_cast<long>(text.size());
+    memcpy(to, old + from - 1, static_cast<size_t>(n - from + 1));
     touchline(l);
     if (shift) {
         shiftline();

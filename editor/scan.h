@@ -1,6 +1,8 @@
 // Find and change: scan units, pattern codes, wildcard lines and the text statistics.
 #pragma once
 
+#include <cstddef>
+
 namespace zek {
 
 extern char targetstring[49];
@@ -14,6 +16,8 @@ extern int sentlen[101];
 
 void initscan();
 int match(const char* pattern);
+// The first occurrence of the n (at least 1) bytes of pattern in size bytes of text, or nullptr.
+const void* findplain(const unsigned char* text, size_t size, const char* pattern, size_t n);
 int fastsearch();
 int basictest(int firstloop);
 void moveoneunit();

@@ -522,7 +522,7 @@ void dropunread() { unreadcount = 0; }
 int nextbyte(termkey& key) {
     key = termkey{};
     if (stringontop()) {
-        flushoutput();
+        flushsoon();
         unsigned char b = static_cast<unsigned char>(*fnstack[fnptr]);
         if (b == 0) {
             fnptr -= 1;

@@ -120,30 +120,34 @@ int getnumptr() {
 static unsigned char at(const LINE* l, long offset) { return textbase[l->index + offset]; }
 
 static int recordview = 0;  // the corefile being sorted is in a record view
-// In the text view with a positive key length every key starts at the same column, so a
-// line's linekey holds instead the first eight weights of its key, most significant first:
+// In the text view with a positive key length every key starts at the same column, so each
+// line is sorted with the first eight weights of its key, most significant first, beside it:
 // keys whose prefixes differ are ordered by that alone.
 static bool prefixed = false;
 static long keystart = 0;
 
 static long keyoffset(const LINE* l) { return prefixed ? keystart : l->linekey; }
 
+// The weights of the key's first eight characters (0 past its end) as one number.
 static unsigned long prefixof(const LINE* l) {
     long n = linechars(l);
     long bound = keystart < keylength ? keylength : LONG_MAX;
     long end = n < bound ? n : bound;
+    const unsigned char* t = textbase + l->index;
     unsigned long p = 0;
+    if (sorttable == 0 && end - keystart >= 8) {
+        // the plain order: the eight bytes themselves, read most significant first
+        for (long i = 0; i < 8; i++) p = (p << 8) | t[keystart + i];
+        return p;
+    }
     for (long i = 0; i < 8; i++) {
         long at = keystart + i;
-        p = (p << 8) | (at < end ? static_cast<unsigned long>(weight(textbase[l->index + at])) & 255 : 0);
+        p = (p << 8) | (at < end ? static_cast<unsigned long>(weight(t[at])) & 255 : 0);
     }
     return p;
 }
 
 int linecmp(LINE* l1, LINE* l2) {
-    if (prefixed && l1->linekey != l2->linekey) {
-        return static_cast<unsigned long>(l1->linekey) < static_cast<unsigned long>(l2->linekey) ? -1 : 1;
-    }
     int n1 = linechars(l1);
     int n2 = linechars(l2);
     if (recordview) {
@@ -199,7 +203,7 @@ void zeksort(LINE* h, LINE* t, int num) {
     order.reserve(static_cast<size_t>(num));
     long chars = 0;
     for (LINE* l = h;; l = l->down) {
-        order.push_back({static_cast<unsigned long>(l->linekey), l});
+        order.push_back({prefixed ? prefixof(l) : 0, l});
         chars += linechars(l);
         if (l == t) break;
     }
@@ -233,10 +237,6 @@ void sort() {
     if (!recordview && keylength > 0) {
         keystart = sortpos - 1;
         prefixed = true;
-        for (LINE* l = headptr;; l = l->down) {
-            l->linekey = static_cast<long>(prefixof(l));
-            if (l == tailptr) break;
-        }
     }
     LINE* front = headptr->up;
     zeksort(headptr, tailptr, n);

@@ -4,6 +4,8 @@
 #include "editor/terminal_xq.h"
 
 #include <cstring>
+#include <ctime>
+#include <stdio_ext.h>
 
 #include "editor/corutils.h"
 #include "editor/screen.h"
@@ -71,13 +73,36 @@ void initterminal_xq() {
     xqout = stdout;
 }
 
+// When standard output was last flushed, in milliseconds of the monotonic clock.
+static long long lastflush = 0;
+
+static long long clockms() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
 void flushoutput() {
     if (xqout != nullptr) fflush(xqout);
+    lastflush = clockms();
+    screendraw(0);
+}
+
+void flushsoon() {
+    // the clock is read only while there is output to deliver
+    if (xqout != nullptr && __fpending(xqout) > 0) {
+        long long now = clockms();
+        if (now - lastflush >= FLUSHGAP) {
+            fflush(xqout);
+            lastflush = now;
+        }
+    }
     screendraw(0);
 }
 
 void flushforkey() {
     if (xqout != nullptr) fflush(xqout);
+    lastflush = clockms();
     screendraw(1);
 }
 
@@ -147,7 +172,9 @@ void rmtxtcur() { xqtransmit("$-"); }
 void cmdcur() { xqtransmit("$C+"); }
 void rmcmdcur() { xqtransmit("$C-"); }
 void clrtextzone() { xqtransmit("$Tx"); }
-void postcur(int column, int row) { composer().str("$p").num(row).ch(',').num(column).send(); }
+void postcur(int column, int row) {
+    if (drawingshown()) composer().str("$p").num(row).ch(',').num(column).send();
+}
 
 void putcmdlett(int ch) {
     composer().str("$Cc").ch(static_cast<char>(ch)).send();
@@ -163,7 +190,10 @@ void backspace() {
 
 void putch(int ch) { composer().str("$c").ch(static_cast<char>(outtran[ch & 255])).send(); }
 
+bool drawingshown() { return xqwatch != nullptr || (visible && screenmode); }
+
 void putstg(long index, int count, int row) {
+    if (!drawingshown()) return;
     composer prefix;
     prefix.str("$TL").num(row).ch(',');
     int n = prefix.n;

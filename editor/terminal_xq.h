@@ -51,6 +51,15 @@ void initterminal_xq();
 void initouttran();
 void xqtransmit(const char* text);
 void flushoutput();   // standard output; in screen mode also the screen, now and then
+// The same while keys come from a string the editor holds (a procedure): standard output is
+// flushed at most every FLUSHGAP milliseconds, so that a long procedure neither makes a write
+// per line of output nor keeps its front-end waiting.
+constexpr int FLUSHGAP = 20;
+void flushsoon();
+// Whether the sequences that only draw (the text zone's "$T...", the cursor's "$p...") reach
+// anyone: the built-in front-end and a watcher take them, the protocol's front-end does not;
+// where nobody does, they are not made.
+bool drawingshown();
 void flushforkey();   // the same before the editor waits for a key: the screen is drawn now
 
 void txtcur();

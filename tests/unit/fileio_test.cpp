@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -471,4 +472,54 @@ TEST_F(FileIO, FileLargerThanTheStoreIsTruncatedAndStaysUsable) {
     EXPECT_EQ(saved.compare(0, 7, "000002x"), 0);
     EXPECT_EQ(static_cast<long>(saved.size()), c.charcount + count - 1);
     EXPECT_EQ(storeproblems(), "");
+}
+
+// FETCH over many read blocks, the special bytes at every distance from a block's end, then
+// SAVE: carriage returns dropped, tabs expanded to the next tab column (every eighth, and
+// every one from the right margin on), 255 read as "?",
+// a vertical tab ending a line, trailing blanks removed, a line longer than any block kept
+// whole; what SAVE writes is that text exactly. A size limit inside the long line fails it.
+TEST_F(FileIO, FetchAndSaveRoundTripAcrossBlocksAndLongLines) {
+    std::mt19937 rng(25);
+    const char pieces[] = {'a', 'b', ' ', '\t', '\r', '\v', '\xff'};
+    std::string file, want, line;
+    size_t longat = 0;  // where the long line starts in what SAVE writes
+    auto endline = [&] {
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        want += line + "\n";
+        line.clear();
+    };
+    for (int n = 0; n < 20000; n++) {
+        int length = static_cast<int>(rng() % 40);
+        if (n == 7000) {
+            length = 70000;
+            longat = want.size();
+        }
+        for (int i = 0; i < length; i++) {
+            char ch = pieces[n == 7000 ? i % 3 : rng() % sizeof pieces];
+            file += ch;
+            if (ch == '\r') continue;
+            if (ch == '\v') {
+                endline();
+            } else if (ch == '\t') {
+                do line += ' '; while (line.size() + 1 < 72 && line.size() % 8 != 0);
+            } else {
+                line += ch == '\xff' ? '?' : ch;
+            }
+        }
+        file += "\n";
+        endline();
+    }
+    write("in.txt", file);
+    runkeys("\x03" "FEin.txt\r\r");
+    runkeys("\x03" "SAout.txt\r\r");
+    EXPECT_FALSE(shows(messages(), " Write Failed "));
+    EXPECT_TRUE(contents("out.txt") == want);
+    EXPECT_EQ(storeproblems(), "");
+    {
+        SizeLimit limit(longat + 30000);
+        runkeys("\x03" "SAcut.txt\r\r\r");
+    }
+    EXPECT_EQ(messages(), Texts{" Write Failed "});
+    EXPECT_EQ(names(), (std::vector<std::string>{"in.txt", "out.txt"}));
 }

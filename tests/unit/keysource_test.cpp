@@ -2,12 +2,17 @@
 // markers, the script constructs and the small key readers built on fetchchar.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <thread>
 
 #include "editor/scrin.h"
+#include "editor/terminal_xq.h"
 #include "tests/unit/harness.h"
 
 using namespace zek;
@@ -279,4 +284,35 @@ TEST(KeyReaders, GcrGnumGlett) {
     EXPECT_EQ(holdch, 'q');
     glett();
     EXPECT_EQ(holdch, '!');
+}
+
+// Keys from a pushed string: what the editor sends meanwhile reaches the front-end at most
+// FLUSHGAP milliseconds late, not in one write per line; before waiting for a key, at once.
+TEST(KeySource, OutputWhileAStringRunsIsFlushedEveryFewMilliseconds) {
+    fresh("");
+    FILE* file = tmpfile();
+    ASSERT_NE(file, nullptr);
+    FILE* saved = xqout;
+    xqout = file;
+    auto written = [&] {
+        struct stat st {};
+        fstat(fileno(file), &st);
+        return static_cast<long>(st.st_size);
+    };
+    auto now = [] { return std::chrono::steady_clock::now(); };
+    flushoutput();
+    auto flushed = now();
+    xqtransmit("$cone");
+    flushsoon();
+    if (now() - flushed < std::chrono::milliseconds(FLUSHGAP)) {
+        EXPECT_EQ(written(), 0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(FLUSHGAP + 2));
+    flushsoon();
+    EXPECT_EQ(written(), 5);
+    xqtransmit("$ctwo");
+    flushforkey();
+    EXPECT_EQ(written(), 10);
+    xqout = saved;
+    fclose(file);
 }

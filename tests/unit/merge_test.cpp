@@ -75,6 +75,7 @@ TEST(Merge, ExpandsReferencesAgainstRecordsAndParagraphs) {
         {1, "a|b|c|", 1, "#0", "/3"},
         {1, "a||c", 1, "[#2][#3]", "[][c]/0"},
         {1, "a|b|", 1, "# #x ``#", "# #x #/0"},
+        {1, "a|b|", 1, "<\xff>#2\xff#", "<?>b?#/0"},  // the free mark is never text
         {1, fields(60), 1, "#50", "f50/0"},
         {1, fields(60), 1, "#51", "/3"},
         {1, "", 1, "#1", "/3"},
@@ -130,6 +131,17 @@ TEST(Merge, ATextMergeThatDoesNotFitIsCutAndSaid) {
     EXPECT_EQ(storeproblems(), "");
     EXPECT_LE(avail, hiaddr);
     EXPECT_EQ(linetext(16, 2), std::string(1800, 'a')) << "what fits below the limit is kept";
+    EXPECT_TRUE(drawn(takesequences(), "$meWarning: operation may not have been completed"));
+    // plain template text is cut where the room ends
+    fresh();
+    records("a|", 1);
+    fillstore(2000);
+    long room = hiaddr - avail;
+    mrgbufptr = strdup(std::string(5000, 'y').c_str());
+    takesequences();
+    runkeys("\x1b" "F\r");
+    EXPECT_EQ(storeproblems(), "");
+    EXPECT_EQ(linetext(16, core[16].lncount), std::string(static_cast<size_t>(room), 'y'));
     EXPECT_TRUE(drawn(takesequences(), "$meWarning: operation may not have been completed"));
 }
 

@@ -231,6 +231,10 @@ TEST(Change, EveryMatchOfALineIsReplacedInOnePassAndTheCursorEndsAfterTheLast) {
         {"aaaa", 1, "aa", "b", "bb", 1, 3},
         {"a a a\nb", 1, "a", "", "  \nb", 1, 3},
         {"ab ab", 1, "b", "bcd", "abcd abcd", 1, 10},
+        // plain patterns: found whole inside a line, never across a line end or past it
+        {"aab\na\nb\nxa", 1, "ab", "X", "aX\na\nb\nxa", 1, 3},
+        {"xab\nabc", 1, "abc", "-", "xab\n-", 2, 2},
+        {"cacat ca\ntcat", 1, "cat", "dogs", "cadogs ca\ntdogs", 2, 6},
     };
     for (const auto& t : cases) {
         start(t.text, 0, t.pattern);

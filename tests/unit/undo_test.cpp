@@ -230,3 +230,26 @@ TEST(Undo, HistoryYieldsToTheStoreAndTellsWhenItWasCut) {
     EXPECT_NE(output().find("No further undo"), std::string::npos);
     EXPECT_EQ(storeproblems(), "");
 }
+
+// Removing a block whose record alone would outgrow the bound gives up that corefile's history
+// (undo says so) and keeps the other corefiles' steps, with the journal within the bound.
+TEST(Undo, ARemovalLargerThanTheBoundGivesUpOnlyItsOwnHistory) {
+    ScratchDir dir;
+    fresh();
+    std::string big;
+    for (int i = 0; i < 200; i++) big += std::string(39, static_cast<char>('a' + i % 26)) + "\n";
+    writefile("big.txt", big);
+    runkeys("\x03" "ED11|2\rCO1\rFEbig.txt\rCO2\r\r");
+    journalforget();
+    runkeys("xy");
+    runkeys("\x03" "CO1\r\r");
+    runkeys("\x05\x03PO200|1\r\r\x05\x04");
+    EXPECT_EQ(core[1].lncount, 1);
+    EXPECT_EQ(undosteps(1), 0);
+    EXPECT_EQ(undosteps(2), 1);
+    EXPECT_LE(journalbytes(), 2000);
+    EXPECT_EQ(storeproblems(), "");
+    takeoutput();
+    runkeys("\x1bZ");
+    EXPECT_NE(output().find("No further undo"), std::string::npos);
+}
