@@ -34,7 +34,7 @@ int check_main(int argc, char** argv) {
             help();
             return 0;
         }
-        return usage_error("check", usage, std::string("unknown option ") + argv[optind - 1]);
+        return option_error("check", usage, c, argv);
     }
     if (argc - optind > 1) return usage_error("check", usage, "one grammar folder at most");
     std::string folder = optind < argc ? argv[optind] : default_grammar();

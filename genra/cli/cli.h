@@ -48,6 +48,15 @@ int usage_error(const char* name, const char* usage, const std::string& message)
 // Parses a whole decimal number from low to high; false when `text` is anything else.
 bool parse_number(const char* text, unsigned long low, unsigned long high, unsigned long* value);
 
+// The number an option takes, as parse_number reads it; otherwise reports "FLAG takes a number
+// from LOW to HIGH, not TEXT" as usage_error does and returns false.
+bool number_option(const char* name, const char* usage, const char* flag, const char* text, unsigned long low,
+                   unsigned long high, unsigned long* value);
+
+// Reports what getopt_long refused, `c` being what it returned: an option without its value
+// (':') or an unknown one, the last argument it looked at. Returns EXIT_USAGE.
+int option_error(const char* name, const char* usage, int c, char** argv);
+
 // Writes reports as compilers write diagnostics, "FILE:LINE:COLUMN: error: MESSAGE" (or
 // "warning"), the file named as seen from the working directory; a report without a line
 // names the file (or the grammar folder) alone. Returns the number of errors among them.

@@ -121,17 +121,12 @@ int exercise_main(int argc, char** argv) {
         switch (c) {
             case 'h': help(); return 0;
             case 'r':
-                if (!parse_number(optarg, 1, 1000000, &rounds)) {
-                    return usage_error("exercise", usage, std::string("--rounds takes a number from 1 to 1000000, not ") + optarg);
-                }
+                if (!number_option("exercise", usage, "--rounds", optarg, 1, 1000000, &rounds)) return EXIT_USAGE;
                 break;
             case 's':
-                if (!parse_number(optarg, 1, 4294967295UL, &seed)) {
-                    return usage_error("exercise", usage, std::string("--seed takes a number from 1 to 4294967295, not ") + optarg);
-                }
+                if (!number_option("exercise", usage, "--seed", optarg, 1, 4294967295UL, &seed)) return EXIT_USAGE;
                 break;
-            case ':': return usage_error("exercise", usage, std::string(argv[optind - 1]) + " needs a value");
-            default: return usage_error("exercise", usage, std::string("unknown option ") + argv[optind - 1]);
+            default: return option_error("exercise", usage, c, argv);
         }
     }
     if (argc - optind > 1) return usage_error("exercise", usage, "one grammar at most");

@@ -70,19 +70,14 @@ int generate_main(int argc, char** argv) {
         switch (c) {
             case 'h': help(); return 0;
             case 'n':
-                if (!parse_number(optarg, 1, 1000000, &runs)) {
-                    return usage_error("generate", usage, std::string("-n takes a number from 1 to 1000000, not ") + optarg);
-                }
+                if (!number_option("generate", usage, "-n", optarg, 1, 1000000, &runs)) return EXIT_USAGE;
                 break;
             case 's':
-                if (!parse_number(optarg, 0, 4294967295UL, &seedwanted)) {
-                    return usage_error("generate", usage, std::string("--seed takes a number from 0 to 4294967295, not ") + optarg);
-                }
+                if (!number_option("generate", usage, "--seed", optarg, 0, 4294967295UL, &seedwanted)) return EXIT_USAGE;
                 seeded = true;
                 break;
             case 'j': json = true; break;
-            case ':': return usage_error("generate", usage, std::string(argv[optind - 1]) + " needs a value");
-            default: return usage_error("generate", usage, std::string("unknown option ") + argv[optind - 1]);
+            default: return option_error("generate", usage, c, argv);
         }
     }
     if (argc - optind > 1) return usage_error("generate", usage, "one grammar folder at most");

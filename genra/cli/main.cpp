@@ -1,4 +1,5 @@
 // The genra program's entry: the subcommand table, its help, and what subcommands share.
+#include <getopt.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -50,6 +51,19 @@ bool parse_number(const char* text, unsigned long low, unsigned long high, unsig
     if (v < low || v > high) return false;
     *value = v;
     return true;
+}
+
+bool number_option(const char* name, const char* usage, const char* flag, const char* text, unsigned long low,
+                   unsigned long high, unsigned long* value) {
+    if (parse_number(text, low, high, value)) return true;
+    usage_error(name, usage, std::string(flag) + " takes a number from " + std::to_string(low) + " to " +
+                                 std::to_string(high) + ", not " + text);
+    return false;
+}
+
+int option_error(const char* name, const char* usage, int c, char** argv) {
+    std::string given = argv[optind - 1];
+    return usage_error(name, usage, c == ':' ? given + " needs a value" : "unknown option " + given);
 }
 
 // A message may quote the grammar's text: control bytes are shown as "?", never sent to the

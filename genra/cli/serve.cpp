@@ -231,11 +231,8 @@ int serve_main(int argc, char** argv) {
     optind = 1;
     for (int c; (c = getopt_long(argc, argv, "+:h", options, nullptr)) != -1;) {
         unsigned long v = 0;
-        auto number = [&](const char* name, unsigned long low, unsigned long high) {
-            if (parse_number(optarg, low, high, &v)) return true;
-            usage_error("serve", usage, std::string(name) + " takes a number from " + std::to_string(low) + " to " +
-                                            std::to_string(high) + ", not " + optarg);
-            return false;
+        auto number = [&](const char* flag, unsigned long low, unsigned long high) {
+            return number_option("serve", usage, flag, optarg, low, high, &v);
         };
         switch (c) {
             case 'h': help(); return 0;
@@ -253,8 +250,7 @@ int serve_main(int argc, char** argv) {
             case 'k': secretfile = optarg; break;
             case 'W': web = optarg; break;
             case 'x': o.trustproxy = true; break;
-            case ':': return usage_error("serve", usage, std::string(argv[optind - 1]) + " needs a value");
-            default: return usage_error("serve", usage, std::string("unknown option ") + argv[optind - 1]);
+            default: return option_error("serve", usage, c, argv);
         }
     }
     if (argc - optind > 1) return usage_error("serve", usage, "one grammar at most");
