@@ -27,6 +27,7 @@ namespace zek {
 
 long undolimit = 0;
 unsigned jserial = 1;
+journalpace jpace;
 
 namespace {
 
@@ -48,23 +49,24 @@ struct corestate {
     char filname[NAMELEN + 1] = {};
 };
 
-// A step's records: a byte buffer that grows by realloc, which moves a large block by
-// remapping it rather than copying it, so that a large step costs one write of its bytes.
+// A step's records: a byte buffer. The records of most steps (a typed line, a RETURN) fit in the
+// buffer itself, so that they cost no allocation; a larger one grows by realloc, which moves a
+// large block by remapping it rather than copying it, so that a large step costs one write of
+// its bytes.
 class bytes {
 public:
     bytes() = default;
     bytes(const bytes&) = delete;
     bytes& operator=(const bytes&) = delete;
-    bytes(bytes&& o) noexcept : p(o.p), n(o.n), cap(o.cap) { o.p = nullptr, o.n = o.cap = 0; }
+    bytes(bytes&& o) noexcept { take(o); }
     bytes& operator=(bytes&& o) noexcept {
         if (this != &o) {
-            std::free(p);
-            p = o.p, n = o.n, cap = o.cap;
-            o.p = nullptr, o.n = o.cap = 0;
+            clear();
+            take(o);
         }
         return *this;
     }
-    ~bytes() { std::free(p); }
+    ~bytes() { clear(); }
     size_t size() const { return n; }
     bool empty() const { return n == 0; }
     unsigned char* data() { return p; }
@@ -77,29 +79,47 @@ public:
     void push_back(unsigned char b) { append(&b, 1); }
     void resize(size_t count) { n = count < n ? count : n; }  // only ever shortens
     void clear() {
-        std::free(p);
-        p = nullptr, n = cap = 0;
+        if (p != local) std::free(p);
+        p = local, n = 0, cap = LOCAL;
     }
     void shrink_to_fit() {
-        if (n == cap) return;
-        if (n == 0) return clear();
+        if (p == local || n == cap) return;
+        if (n <= LOCAL) {
+            memcpy(local, p, n);
+            std::free(p);
+            p = local, cap = LOCAL;
+            return;
+        }
         void* q = std::realloc(p, n);
         if (q != nullptr) p = static_cast<unsigned char*>(q), cap = n;
     }
 
 private:
+    static constexpr size_t LOCAL = 40;
+    void take(bytes& o) {
+        n = o.n, cap = o.cap;
+        if (o.p == o.local) {
+            memcpy(local, o.local, n);
+            p = local;
+        } else {
+            p = o.p;
+        }
+        o.p = o.local, o.n = 0, o.cap = LOCAL;
+    }
     void grow(size_t need) {
         size_t c = std::max(need, std::max<size_t>(cap * 2, 256));
-        void* q = std::realloc(p, c);
+        void* q = p == local ? std::malloc(c) : std::realloc(p, c);
         if (q == nullptr) {
             fputs("zek: out of memory for the undo journal\n", stderr);
             std::abort();
         }
+        if (p == local) memcpy(q, local, n);
         p = static_cast<unsigned char*>(q);
         cap = c;
     }
-    unsigned char* p = nullptr;
-    size_t n = 0, cap = 0;
+    unsigned char* p = local;
+    size_t n = 0, cap = LOCAL;
+    unsigned char local[LOCAL];
 };
 
 struct step {
@@ -141,9 +161,9 @@ bool samefile(corejournal& j, const char* name) {
 
 corejournal journals[NUMCORE];
 unsigned long lastid = 0;
-long jbytes = 0;
-long boundnow = 0;  // the bound when the step began: past it, records give way at once
-unsigned touched = 0;  // corefiles with a step open in this step
+long& jbytes = jpace.bytes;
+long& boundnow = jpace.bound;  // past it, records give way at once
+unsigned& touched = jpace.touched;
 
 // While undo or redo plays a step, what it records goes here.
 struct replaying {
@@ -163,10 +183,7 @@ struct marks {
 marks snapshot;
 int snapcore = -1;
 char wasedited[NUMCORE];
-bool mayrename = false;  // a command or undo ran: file names may have changed
-long lastreads = -1;
-bool lasttyping = false;
-int lastcore = -1;
+bool& mayrename = jpace.rename;
 const char* holding = nullptr;
 
 void put32(bytes& v, long value) {
@@ -206,9 +223,20 @@ corestate capture(int n) {
              live.cstarB, live.cstarcount, live.curflag, live.nextstar, live.cnextstar};
     }
     corestate s;
-    s.line = std::max(1, numberof(n, c.lnptr, live.lnptr));
+    const LINE* at = c.lnptr;
+    int line = findline(n, at);
+    if (line < 0) line = findline(n, at = live.lnptr);
+    // the window top is at most a screen above the cursor line: counted up from it, not searched
+    int top = -1;
+    for (int i = 0; line >= 0 && i <= line && i <= depth; i++, at = at->up) {
+        if (at == c.disln) {
+            top = line - i;
+            break;
+        }
+    }
+    s.line = std::max(1, line);
     s.col = c.curcol;
-    s.top = std::max(1, numberof(n, c.disln, live.disln));
+    s.top = std::max(1, top >= 0 ? top : numberof(n, c.disln, live.disln));
     s.stara = c.starA != nullptr ? std::max(0, findline(n, c.starA)) : 0;
     s.starb = c.starB != nullptr ? std::max(0, findline(n, c.starB)) : 0;
     s.nextstar = c.nextstar;
@@ -255,9 +283,9 @@ bool isopen(const corejournal& j) { return j.openserial == jserial && !j.discard
 bool dropopen(long over);
 void giveup(int n);
 
-// Gives up the oldest history there is: the bottom of an undo stack, then the far end of a redo
-// stack, and only then a step still being recorded (with its corefile's whole history).
-bool evictone() {
+// Gives up the oldest history there is: the bottom of an undo stack, then (with `redo`) the far
+// end of a redo stack; false when only steps still being recorded are left.
+bool evictone(bool redo) {
     int best = -1;
     for (int n = 0; n < NUMCORE; n++) {
         corejournal& j = journals[n];
@@ -271,13 +299,14 @@ bool evictone() {
         j.undo.pop_front();
         return true;
     }
+    if (!redo) return false;
     for (corejournal& j : journals) {
         if (j.redo.empty()) continue;
         jbytes -= STEPCOST + static_cast<long>(j.redo.front().data.size());
         j.redo.pop_front();
         return true;
     }
-    return dropopen(-1);
+    return false;
 }
 
 // Gives up the largest step still being recorded that is larger than `over` (with its
@@ -330,7 +359,14 @@ void enforce() {
     // a step that alone outgrows the bound goes first, and takes none of the others with it
     while (jbytes > boundnow && dropopen(boundnow)) {
     }
-    while (jbytes > boundnow && evictone()) {
+    if (jbytes <= boundnow) return;
+    // Old steps go until a sixteenth of the bound is free again, so that a long run of small
+    // steps drops them in batches instead of one at every step; steps being recorded go only
+    // when nothing else is left and the bound still does not hold.
+    long room = boundnow - boundnow / 16;
+    while (jbytes > room && evictone(false)) {
+    }
+    while (jbytes > boundnow && (evictone(true) || dropopen(-1))) {
     }
 }
 
@@ -446,8 +482,8 @@ void play(const step& s) {
 }
 
 void closestep() {
-    for (int n = 0; n < NUMCORE; n++) {
-        if ((touched & (1u << n)) == 0) continue;
+    for (unsigned look = touched; look != 0; look &= look - 1) {
+        int n = __builtin_ctz(look);
         corejournal& j = journals[n];
         if (!isopen(j)) continue;
         step& s = j.undo.back();
@@ -546,13 +582,10 @@ void initjournal() {
     for (corejournal& j : journals) j = corejournal();
     lastid = 0;
     jbytes = 0;
-    touched = 0;
     jserial = 1;
     replay = nullptr;
     snapcore = -1;
-    lastreads = -1;
-    lasttyping = false;
-    lastcore = -1;
+    jpace = journalpace();
     holding = nullptr;
     memset(wasedited, 0, sizeof wasedited);
     undolimit = UNDOLIMIT;
@@ -575,28 +608,35 @@ void journalforget() {
         j.discarded = false;
     }
     touched = 0;
+    jpace.settled = 0;
     jserial++;
 }
 
-void journalhold(const char* keys) { holding = keys; }
+void journalhold(const char* keys) {
+    holding = keys;
+    jpace.typing = false;
+}
 
-void stepbegin(bool typing, bool command) {
-    if (undolimit <= 0) return;
+void stepopen(bool typing, bool command) {
+    if (undolimit <= 0) {
+        jpace.typing = false;
+        return;
+    }
     if (command) {
         // only commands clear the edited flag (and rename corefiles); keys only set it
         mayrename = true;
         for (int n = 0; n < NUMCORE; n++) wasedited[n] = core[n].edited;
     }
-    bool scripted = keyreads == lastreads;
-    bool run = typing && lasttyping && corenum == lastcore && cur().lnptr->jstamp == jserial;
+    bool scripted = keyreads == jpace.reads;
+    bool run = typing && jpace.typing && corenum == jpace.core && cur().lnptr->jstamp == jserial;
     if (holding != nullptr && !stringonstack(holding)) {
         holding = nullptr;
         scripted = run = false;
     }
     if (!scripted && !run) newstep();
-    lastreads = keyreads;
-    lasttyping = typing;
-    lastcore = corenum;
+    jpace.reads = keyreads;
+    jpace.typing = typing && holding == nullptr;
+    jpace.core = corenum;
     if (run) return;  // the corefile's step is open: its state before it is taken
     const COREFILE& c = cur();
     snapshot = {c.lnptr, c.disln, c.starA, c.starB, c.curcol, c.starcount, c.cstarA,
@@ -605,13 +645,21 @@ void stepbegin(bool typing, bool command) {
     if (!scripted && !run) boundnow = currentbound();
 }
 
-void stepend() {
-    if (undolimit <= 0) return;
-    // after a key, only the corefiles it changed are looked at; after a command or undo, all
-    unsigned look = mayrename ? (1u << NUMCORE) - 1 : touched;
+void stepclose() {
+    if (undolimit <= 0) {
+        mayrename = false;
+        return;
+    }
+    // after a key, only the corefiles it changed are looked at, and of those only the ones not
+    // yet found edited; after a command or undo, all
+    if (mayrename) jpace.settled = 0;
+    unsigned look = mayrename ? (1u << NUMCORE) - 1 : touched & ~jpace.settled;
     for (; look != 0; look &= look - 1) {
         int n = __builtin_ctz(look);
-        if (core[n].edited) continue;
+        if (core[n].edited) {
+            jpace.settled |= 1u << n;
+            continue;
+        }
         corejournal& j = journals[n];
         if (strcmp(j.filename, core[n].filname) != 0) {
             samefile(j, core[n].filname);  // another file: the states found clean are so for theirs
