@@ -6,6 +6,7 @@
 // that a record stays right while headers move, are collected and are handed out again.
 #include "editor/journal.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -49,10 +50,53 @@ struct corestate {
     char filname[NAMELEN + 1] = {};
 };
 
+// Where one step at a time that grows large is recorded: an area in large pages, reserved once,
+// so that a step of hundreds of kilobytes costs a page fault for every two megabytes rather
+// than one for every four kilobytes, and a step given up for outgrowing the bound costs no copy.
+// The step's records are copied out to a block of their own size when it closes; the area's
+// pages go back to the system when it is let go.
+class largearea {
+public:
+    static constexpr size_t FROM = 32768;  // steps move here when they outgrow this
+    // The area for `owner`, with at least `need` bytes, or nullptr when it is taken or cannot be
+    // had (the heap serves then).
+    unsigned char* claim(const void* owner, size_t need) {
+        if (user != nullptr || need > SIZE) return nullptr;
+        if (base == nullptr && !reserve()) return nullptr;
+        user = owner;
+        return base;
+    }
+    void moved(const void* to) { user = to; }
+    bool holds(const unsigned char* p) const { return p == base && p != nullptr; }
+    void release(size_t used) {
+        user = nullptr;
+        madvise(base, used, MADV_DONTNEED);
+    }
+    static constexpr size_t SIZE = 2 * static_cast<size_t>(TEXTSTORE);  // a step past the bound and a record
+
+private:
+    bool reserve() {
+        if (failed) return false;
+        size_t page = static_cast<size_t>(LARGEPAGE);
+        void* raw = mmap(nullptr, SIZE + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (raw == MAP_FAILED) {
+            failed = true;
+            return false;
+        }
+        auto start = reinterpret_cast<uintptr_t>(raw);
+        base = reinterpret_cast<unsigned char*>((start + page - 1) & ~static_cast<uintptr_t>(page - 1));
+        madvise(base, SIZE, MADV_HUGEPAGE);  // a hint: small pages serve as well
+        return true;
+    }
+    unsigned char* base = nullptr;
+    const void* user = nullptr;
+    bool failed = false;
+};
+largearea area;
+
 // A step's records: a byte buffer. The records of most steps (a typed line, a RETURN) fit in the
-// buffer itself, so that they cost no allocation; a larger one grows by realloc, which moves a
-// large block by remapping it rather than copying it, so that a large step costs one write of
-// its bytes.
+// buffer itself, so that they cost no allocation; a larger one grows on the heap and, past
+// largearea::FROM, in the large area if it is free.
 class bytes {
 public:
     bytes() = default;
@@ -71,23 +115,33 @@ public:
     bool empty() const { return n == 0; }
     unsigned char* data() { return p; }
     const unsigned char* data() const { return p; }
-    void append(const void* from, size_t count) {
+    // `count` more bytes at the end, for the caller to fill.
+    unsigned char* extend(size_t count) {
         if (n + count > cap) grow(n + count);
-        if (count > 0) memcpy(p + n, from, count);
+        unsigned char* at = p + n;
         n += count;
+        return at;
     }
-    void push_back(unsigned char b) { append(&b, 1); }
-    void resize(size_t count) { n = count < n ? count : n; }  // only ever shortens
+    void resize(size_t count) {  // only ever shortens
+        top = std::max(top, n);
+        n = count < n ? count : n;
+    }
     void clear() {
-        if (p != local) std::free(p);
-        p = local, n = 0, cap = LOCAL;
+        if (area.holds(p)) {
+            area.release(std::max(top, n));
+        } else if (p != local) {
+            std::free(p);
+        }
+        p = local, n = 0, cap = LOCAL, top = 0;
     }
     void shrink_to_fit() {
         if (p == local || n == cap) return;
+        if (area.holds(p) && n > LOCAL) return leavearea(n);
         if (n <= LOCAL) {
+            size_t keep = n;
             memcpy(local, p, n);
-            std::free(p);
-            p = local, cap = LOCAL;
+            clear();
+            n = keep;
             return;
         }
         void* q = std::realloc(p, n);
@@ -97,28 +151,47 @@ public:
 private:
     static constexpr size_t LOCAL = 40;
     void take(bytes& o) {
-        n = o.n, cap = o.cap;
+        n = o.n, cap = o.cap, top = o.top;
         if (o.p == o.local) {
             memcpy(local, o.local, n);
             p = local;
         } else {
             p = o.p;
         }
-        o.p = o.local, o.n = 0, o.cap = LOCAL;
+        if (area.holds(p)) area.moved(this);
+        o.p = o.local, o.n = 0, o.cap = LOCAL, o.top = 0;
     }
-    void grow(size_t need) {
+    [[gnu::noinline]] void grow(size_t need) {
         size_t c = std::max(need, std::max<size_t>(cap * 2, 256));
-        void* q = p == local ? std::malloc(c) : std::realloc(p, c);
-        if (q == nullptr) {
-            fputs("zek: out of memory for the undo journal\n", stderr);
-            std::abort();
+        if (area.holds(p)) return leavearea(std::max(need, 2 * n));  // it outgrew even the area
+        unsigned char* q = c > largearea::FROM ? area.claim(this, c) : nullptr;
+        if (q != nullptr) {
+            memcpy(q, p, n);
+            if (p != local) std::free(p);
+            p = q, cap = largearea::SIZE, top = 0;
+            return;
         }
-        if (p == local) memcpy(q, local, n);
-        p = static_cast<unsigned char*>(q);
+        void* h = p == local ? std::malloc(c) : std::realloc(p, c);
+        if (h == nullptr) nomemory();
+        if (p == local) memcpy(h, local, n);
+        p = static_cast<unsigned char*>(h);
         cap = c;
+    }
+    // The records go from the large area to a heap block of `c` bytes.
+    void leavearea(size_t c) {
+        void* h = std::malloc(c);
+        if (h == nullptr) nomemory();
+        memcpy(h, p, n);
+        area.release(std::max(top, n));
+        p = static_cast<unsigned char*>(h), cap = c, top = 0;
+    }
+    [[noreturn]] static void nomemory() {
+        fputs("zek: out of memory for the undo journal\n", stderr);
+        std::abort();
     }
     unsigned char* p = local;
     size_t n = 0, cap = LOCAL;
+    size_t top = 0;  // in the large area: the most it has held (n only tells the present)
     unsigned char local[LOCAL];
 };
 
@@ -173,6 +246,13 @@ struct replaying {
 };
 replaying* replay = nullptr;
 
+// The corefiles whose steps were given up in step `serial`: their changes are not looked at.
+struct gaveup {
+    unsigned serial = 0;
+    unsigned cores = 0;
+};
+gaveup given;
+
 // The step boundaries' memory.
 // The current corefile's cursor and marks when the key operation began.
 struct marks {
@@ -186,11 +266,6 @@ char wasedited[NUMCORE];
 bool& mayrename = jpace.rename;
 const char* holding = nullptr;
 
-void put32(bytes& v, long value) {
-    auto u = static_cast<uint32_t>(value);
-    v.append(&u, 4);
-}
-
 long get32(const unsigned char* p) {
     uint32_t u;
     memcpy(&u, p, 4);
@@ -201,6 +276,8 @@ void set32(unsigned char* p, long value) {
     auto u = static_cast<uint32_t>(value);
     memcpy(p, &u, 4);
 }
+
+void put32(bytes& v, long value) { set32(v.extend(4), value); }
 
 unsigned long position(const corejournal& j) { return j.undo.empty() ? j.base : j.undo.back().id; }
 
@@ -336,6 +413,8 @@ bool dropopen(long over) {
 
 // Gives up the step that corefile n is recording, with its whole history.
 void giveup(int n) {
+    if (given.serial != jserial) given = {jserial, 0};
+    given.cores |= 1u << n;
     corejournal& j = journals[n];
     dropsteps(j.undo);
     dropsteps(j.redo);
@@ -416,16 +495,24 @@ bool lastrecord(const step& s, int& op, long& k, long& count) {
 size_t lastrecordstart(const step& s) { return static_cast<size_t>(get32(s.data.data() + s.data.size() - TRAIL)); }
 
 void head(step& s, unsigned char op, long k, long count) {
-    s.data.push_back(op);
-    put32(s.data, k);
-    put32(s.data, count);
+    unsigned char* w = s.data.extend(HEAD);
+    w[0] = op;
+    set32(w + 1, k);
+    set32(w + 5, count);
+}
+
+// A line's kind, length and text written at w, which has room for its 5 + length bytes; the
+// end of what was written.
+unsigned char* copyline(unsigned char* w, const LINE* l, int length) {
+    w[0] = static_cast<unsigned char>(static_cast<signed char>(l->object));
+    set32(w + 1, length);
+    if (length > 0) memcpy(w + 5, textbase + l->index, static_cast<size_t>(length));
+    return w + 5 + length;
 }
 
 void appendcopy(bytes& v, const LINE* l) {
     int length = linechars(l);
-    v.push_back(static_cast<unsigned char>(static_cast<signed char>(l->object)));
-    put32(v, length);
-    if (length > 0) v.append(textbase + l->index, static_cast<size_t>(length));
+    copyline(v.extend(5 + static_cast<size_t>(length)), l, length);
 }
 
 // Undoing records: what room they need, and playing them backwards.
@@ -575,10 +662,13 @@ struct lastinsert {
 };
 lastinsert insertion;
 
+[[gnu::noinline]] void recordchange(LINE* l);
+
 }  // namespace
 
 void initjournal() {
     insertion = lastinsert();
+    given = gaveup();
     for (corejournal& j : journals) j = corejournal();
     lastid = 0;
     jbytes = 0;
@@ -765,15 +855,29 @@ void jnoteremove(LINE* first, int count) {
 void jnotechange(LINE* l) {
     if (l->jstamp == jserial) return;  // recorded or inserted in this step already
     l->jstamp = jserial;
+    // a change that outgrew the bound goes on without being looked at
+    if (given.serial == jserial && (given.cores >> corenum & 1) != 0 && replay == nullptr) return;
+    recordchange(l);
+}
+
+namespace {
+
+void recordchange(LINE* l) {
     insertion = lastinsert();
     step* s = target(corenum);
     if (s == nullptr) return;
     size_t before = s->data.size();
-    head(*s, R_CHG, linenumber(corenum, l), 1);
-    appendcopy(s->data, l);
-    put32(s->data, static_cast<long>(before));
+    long k = linenumber(corenum, l);
+    int length = linechars(l);
+    unsigned char* w = s->data.extend(HEAD + 5 + static_cast<size_t>(length) + TRAIL);
+    w[0] = R_CHG;
+    set32(w + 1, k);
+    set32(w + 5, 1);
+    set32(copyline(w + HEAD, l, length), static_cast<long>(before));
     grew(s, before);
 }
+
+}  // namespace
 
 void undo() { travel(true); }
 void redo() { travel(false); }
