@@ -253,3 +253,59 @@ TEST(Undo, ARemovalLargerThanTheBoundGivesUpOnlyItsOwnHistory) {
     runkeys("\x1bZ");
     EXPECT_NE(output().find("No further undo"), std::string::npos);
 }
+
+// Steps of a hundred kilobytes and more: one that fits the bound is undone and redone exactly,
+// one that outgrows it is given up, and the next large one is kept again. Many small steps past
+// a small bound: old ones go, the bound holds after every key, and the step being typed stays.
+TEST(Undo, LargeStepsAndManySmallOnesStayWithinTheBound) {
+    ScratchDir dir;
+    fresh();
+    std::string big;
+    for (int i = 0; i < 3000; i++) big += "line " + std::to_string(i) + " of the text, with e and more\n";
+    writefile("big.txt", big);
+    runkeys("\x03" "ED11|400\rFEbig.txt\r\r");
+    journalforget();
+    std::string base = body(1);
+    runkeys("\x03" "CHe|E\r\r");
+    std::string changed = body(1);
+    EXPECT_EQ(undosteps(1), 1);
+    EXPECT_LE(journalbytes(), 400000);
+    for (int round = 0; round < 2; round++) {
+        runkeys("\x1bZ");
+        EXPECT_TRUE(body(1) == base);
+        runkeys("\x1bW");
+        EXPECT_TRUE(body(1) == changed && changed != base);
+        EXPECT_EQ(storeproblems(), "");
+    }
+
+    runkeys("\x03" "ED11|150\rPO1|1\rCHE|e\r\r");
+    EXPECT_TRUE(body(1) == base);
+    EXPECT_EQ(undosteps(1), 0);
+    EXPECT_LE(journalbytes(), 150000);
+    runkeys("\x03" "PO1|1\rCHline 1|LINE 1\r\r");  // 1111 lines
+    std::string again = body(1);
+    EXPECT_EQ(undosteps(1), 1);
+    runkeys("\x1bZ");
+    EXPECT_TRUE(body(1) == base);
+    runkeys("\x1bW");
+    EXPECT_TRUE(body(1) == again && again != base);
+
+    runkeys("\x03" "ED11|20\rCL\r\r");
+    journalforget();
+    for (int i = 0; i < 300; i++) {
+        runkeys("word " + std::to_string(i) + "\r");
+        ASSERT_LE(journalbytes(), 20000) << i;
+    }
+    EXPECT_GT(undosteps(1), 10);
+    EXPECT_LT(undosteps(1), 600);
+    std::string typed = body(1);
+    runkeys("last");
+    std::string full = body(1);
+    runkeys("\x1bZ");
+    EXPECT_EQ(body(1), typed);
+    while (undosteps(1) > 0) runkeys("\x1bZ");
+    EXPECT_NE(body(1), typed);
+    EXPECT_EQ(storeproblems(), "");
+    while (redosteps(1) > 0) runkeys("\x1bW");
+    EXPECT_EQ(body(1), full);
+}
