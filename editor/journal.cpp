@@ -53,8 +53,7 @@ struct corestate {
 // Where one step at a time that grows large is recorded: an area in large pages, reserved once,
 // so that a step of hundreds of kilobytes costs a page fault for every two megabytes rather
 // than one for every four kilobytes, and a step given up for outgrowing the bound costs no copy.
-// The step's records are copied out to a block of their own size when it closes; the area's
-// pages go back to the system when it is let go.
+// The step's records are copied out to a block of their own size when it closes.
 class largearea {
 public:
     static constexpr size_t FROM = 32768;  // steps move here when they outgrow this
@@ -68,9 +67,12 @@ public:
     }
     void moved(const void* to) { user = to; }
     bool holds(const unsigned char* p) const { return p == base && p != nullptr; }
+    // The first large page stays for the next large step (giving it back and faulting it in
+    // again costs more than the step's records); what lies beyond it goes back to the system.
     void release(size_t used) {
         user = nullptr;
-        madvise(base, used, MADV_DONTNEED);
+        size_t keep = static_cast<size_t>(LARGEPAGE);
+        if (used > keep) madvise(base + keep, used - keep, MADV_DONTNEED);
     }
     static constexpr size_t SIZE = 2 * static_cast<size_t>(TEXTSTORE);  // a step past the bound and a record
 
