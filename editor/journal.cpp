@@ -362,23 +362,40 @@ bool isopen(const corejournal& j) { return j.openserial == jserial && !j.discard
 bool dropopen(long over);
 void giveup(int n);
 
-// Gives up the oldest history there is: the bottom of an undo stack, then (with `redo`) the far
-// end of a redo stack; false when only steps still being recorded are left.
-bool evictone(bool redo) {
-    int best = -1;
-    for (int n = 0; n < NUMCORE; n++) {
-        corejournal& j = journals[n];
-        if (j.undo.empty() || (isopen(j) && j.undo.size() == 1)) continue;
-        if (best < 0 || j.undo.front().id < journals[best].undo.front().id) best = n;
-    }
-    if (best >= 0) {
+// Whether the bottom of corefile j's undo stack may go: not when it is the step being recorded.
+bool evictable(const corejournal& j) { return !j.undo.empty() && !(isopen(j) && j.undo.size() == 1); }
+
+// Gives up the oldest steps of the undo stacks, oldest first, until the journal holds no more
+// than `room`; false when none that may go is left.
+bool evictundo(long room) {
+    while (jbytes > room) {
+        // the corefile with the oldest step, and the oldest step of all the others
+        int best = -1;
+        unsigned long bestid = 0, next = ULONG_MAX;
+        for (int n = 0; n < NUMCORE; n++) {
+            if (!evictable(journals[n])) continue;
+            unsigned long id = journals[n].undo.front().id;
+            if (best < 0 || id < bestid) {
+                if (best >= 0) next = bestid;
+                best = n, bestid = id;
+            } else {
+                next = std::min(next, id);
+            }
+        }
+        if (best < 0) return false;
+        // its steps go while they are older than every other corefile's
         corejournal& j = journals[best];
-        j.base = j.undo.front().id;
-        jbytes -= STEPCOST + static_cast<long>(j.undo.front().data.size());
-        j.undo.pop_front();
-        return true;
+        do {
+            j.base = j.undo.front().id;
+            jbytes -= STEPCOST + static_cast<long>(j.undo.front().data.size());
+            j.undo.pop_front();
+        } while (jbytes > room && evictable(j) && j.undo.front().id < next);
     }
-    if (!redo) return false;
+    return true;
+}
+
+// Gives up the far end of a redo stack; false when there is none.
+bool evictredo() {
     for (corejournal& j : journals) {
         if (j.redo.empty()) continue;
         jbytes -= STEPCOST + static_cast<long>(j.redo.front().data.size());
@@ -444,10 +461,8 @@ void enforce() {
     // Old steps go until a sixteenth of the bound is free again, so that a long run of small
     // steps drops them in batches instead of one at every step; steps being recorded go only
     // when nothing else is left and the bound still does not hold.
-    long room = boundnow - boundnow / 16;
-    while (jbytes > room && evictone(false)) {
-    }
-    while (jbytes > boundnow && (evictone(true) || dropopen(-1))) {
+    evictundo(boundnow - boundnow / 16);
+    while (jbytes > boundnow && (evictredo() || dropopen(-1))) {
     }
 }
 
@@ -469,7 +484,7 @@ step* target(int n) {
     j.openserial = jserial;
     j.discarded = false;
     j.openclean = false;
-    dropsteps(j.redo);  // a new change: what was undone cannot come back
+    if (!j.redo.empty()) dropsteps(j.redo);  // a new change: what was undone cannot come back
     j.undo.emplace_back();
     step& s = j.undo.back();
     s.id = ++lastid;
