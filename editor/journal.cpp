@@ -385,6 +385,7 @@ bool evictundo(long room) {
         if (best < 0) return false;
         // its steps go while they are older than every other corefile's
         corejournal& j = journals[best];
+        j.cut = true;  // undo stops short of where it could have gone: it says so
         do {
             j.base = j.undo.front().id;
             jbytes -= STEPCOST + static_cast<long>(j.undo.front().data.size());

@@ -306,6 +306,9 @@ TEST(Undo, LargeStepsAndManySmallOnesStayWithinTheBound) {
     while (undosteps(1) > 0) runkeys("\x1bZ");
     EXPECT_NE(body(1), typed);
     EXPECT_EQ(storeproblems(), "");
+    takeoutput();
+    runkeys("\x1bZ");  // older steps were dropped: undo says why it stops
+    EXPECT_NE(output().find("No further undo"), std::string::npos);
     while (redosteps(1) > 0) runkeys("\x1bW");
     EXPECT_EQ(body(1), full);
 }
