@@ -512,12 +512,15 @@ bool lastrecord(const step& s, int& op, long& k, long& count) {
 
 size_t lastrecordstart(const step& s) { return static_cast<size_t>(get32(s.data.data() + s.data.size() - TRAIL)); }
 
-void head(step& s, unsigned char op, long k, long count) {
-    unsigned char* w = s.data.extend(HEAD);
+// A record's head written at w; the end of what was written.
+unsigned char* headat(unsigned char* w, unsigned char op, long k, long count) {
     w[0] = op;
     set32(w + 1, k);
     set32(w + 5, count);
+    return w + HEAD;
 }
+
+void head(step& s, unsigned char op, long k, long count) { headat(s.data.extend(HEAD), op, k, count); }
 
 // A line's kind, length and text written at w, which has room for its 5 + length bytes; the
 // end of what was written.
@@ -888,10 +891,7 @@ void recordchange(LINE* l) {
     long k = linenumber(corenum, l);
     int length = linechars(l);
     unsigned char* w = s->data.extend(HEAD + 5 + static_cast<size_t>(length) + TRAIL);
-    w[0] = R_CHG;
-    set32(w + 1, k);
-    set32(w + 5, 1);
-    set32(copyline(w + HEAD, l, length), static_cast<long>(before));
+    set32(copyline(headat(w, R_CHG, k, 1), l, length), static_cast<long>(before));
     grew(s, before);
 }
 
