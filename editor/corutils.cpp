@@ -92,13 +92,20 @@ static void memoinsertafter(LINE* after) {
     if (memo[corenum].line != after) linkschanged(corenum);
 }
 
-// A line taken out: the line after it takes its number.
+// A line taken out: the line after it takes its number; the last line hands the memo to the
+// line before it, so that a run of lines added and taken again at the end (a checked FETCH
+// dropping records) never has to count from the top.
 static void memoremove(LINE* l) {
     numbermemo& m = memo[corenum];
-    if (m.line == l && l->down != cur().header) {
-        m.line = l->down;
-    } else {
+    if (m.line != l) {
         linkschanged(corenum);
+    } else if (l->down != cur().header) {
+        m.line = l->down;
+    } else if (l->up == cur().header) {
+        linkschanged(corenum);
+    } else {
+        m.line = l->up;
+        m.number -= 1;
     }
 }
 

@@ -261,6 +261,33 @@ static int gline(int* len) {
     return 1;
 }
 
+// Whether the record just read (its `len` characters wait at `avail`) passes the record check.
+// The check reads a record where it stands, so a header of its own is spliced in after the
+// current line for the check alone: a record the check drops leaves no trace in the corefile,
+// its line numbering or the undo journal.
+static bool recordpasses(int len) {
+    COREFILE& c = cur();
+    LINE* before = c.lnptr;
+    LINE probe;
+    probe.object = OBJ_RECORD;
+    probe.length = len;
+    probe.index = static_cast<int>(avail);
+    probe.up = before;
+    probe.down = before->down;
+    before->down->up = &probe;
+    before->down = &probe;
+    c.lnptr = &probe;
+    c.lncount += 1;
+    avail += len;  // the check works in the free store beyond the record
+    bool passes = filterpasses();
+    avail -= len;
+    c.lncount -= 1;
+    probe.down->up = before;
+    before->down = probe.down;
+    c.lnptr = before;
+    return passes;
+}
+
 // Reads lines first..last of curfile after the current line. The lines are built as a run of
 // their own and linked in after the current line at the end (or where the reading stopped),
 // one insertion for the whole run; with a record check each line is linked as it comes, since
@@ -298,15 +325,8 @@ static void gfile() {
         }
         int kind = linetype;
         if (filter) {
-            if (kind != OBJ_RECORD) continue;
-            LINE* before = c.lnptr;
-            allocln(OBJ_RECORD, len);  // the check reads it where it stands, not yet linked
-            if (!filterpasses()) {
-                removeline();
-                c.lnptr = before;
-                avail -= len;  // its characters were the last taken
-                continue;
-            }
+            if (kind != OBJ_RECORD || !recordpasses(len)) continue;
+            allocln(OBJ_RECORD, len);
             if (len > 0) linkphys();
         } else {
             LINE* l = spareheader();
