@@ -147,12 +147,14 @@ void heldcleared(LINE* header) {
 }
 
 // Line headers come from slabs and return to a free list: a fetch of many lines costs one
-// allocation per slab rather than one per line. Slabs double up to the size of a large page and
+// allocation per slab rather than one per line. The first two slabs, enough for a small session,
 // are mapped with their pages already present; from then on each slab is one large page, which
-// the machine maps at once. A slab's unused rest is handed out in order, so that a large fetch
-// or merge neither faults on every page nor walks new memory twice.
+// the machine maps at once: populating small pages costs several microseconds each on a virtual
+// machine, so that a second large page costs less than the small slabs it spares. A slab's
+// unused rest is handed out in order, so that a large fetch or merge neither faults on every
+// page nor walks new memory twice.
 constexpr int SLABLINES = 1024;
-constexpr int MAXSLABLINES = 16384;
+constexpr int MAXSLABLINES = 2048;
 constexpr int LARGESLABLINES = static_cast<int>(LARGEPAGE / sizeof(LINE));
 static int slablines = SLABLINES;
 static LINE* freeheaders = nullptr;
