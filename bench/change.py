@@ -12,7 +12,7 @@ import shutil
 import sys
 import tempfile
 
-from common import median_run
+from common import alternate
 
 FILLER = ["alpha", "beta", "delta", "omega", "kappa", "sigma", "theta", "gamma", "lambda", "zeta"]
 
@@ -61,7 +61,7 @@ def makeprose(path, size=1_000_000):
 
 def main():
     zek = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 11
     work = tempfile.mkdtemp(prefix="zek-bench-")
     try:
         src = os.path.join(work, "words.txt")
@@ -72,14 +72,14 @@ def main():
             if os.path.exists(out):
                 os.remove(out)
 
-        print("CHANGE of %d occurrences in %.1f MB, median of %d runs" % (count, os.path.getsize(src) / 1e6, runs))
+        print("CHANGE of %d occurrences in %.1f MB, median of %d alternating runs" % (count, os.path.getsize(src) / 1e6, runs))
         for repl in ("dog", "dogs"):
             keys = b"FEwords.txt\rCHcat|" + repl.encode() + b"\rSAout.txt\rBY\r"
-            zt, zm = median_run([zek], work, runs, keys, clean)
+            sed = ["sh", "-c", "sed 's/cat/%s/g' words.txt > out.txt" % repl]
+            (nt, _), (st, _), (zt, zm) = alternate(work, runs, ([zek], b"ED11|0\r" + keys, clean),
+                                                   (sed, b"", clean), ([zek], keys, clean))
             expected = open(src).read().replace("cat", repl)
             ok = open(out).read() == expected
-            st, _ = median_run(["sh", "-c", "sed 's/cat/%s/g' words.txt > out.txt" % repl], work, runs, b"", clean)
-            nt, _ = median_run([zek], work, runs, b"ED11|0\r" + keys, clean)
             print("  cat -> %-4s zek %6.1f ms (peak %.1f MB, %s)  sed %6.1f ms  zek/sed %.2f  no journal %6.1f ms" %
                   (repl, zt * 1000, zm / 1024, "same result" if ok else "DIFFERENT RESULT", st * 1000, zt / st, nt * 1000))
 
@@ -90,11 +90,11 @@ def main():
         proc = os.path.join(work, "refill.zek")
         with open(proc, "w") as f:
             f.write("FEprose.txt\nSC7|\n\n~{$}%d{<}{^}{R}{N}{K}{>}{%%}{C}~SAout.txt\nBY\n" % paras)
-        zt, zm = median_run([zek], work, runs, b"PRrefill.zek\r", clean)
+        (ft, _), (zt, zm) = alternate(work, runs, (["sh", "-c", "fmt -w 72 prose.txt > out.txt"], b"", clean),
+                                      ([zek], b"PRrefill.zek\r", clean))
         refilled = open(out).read()
         sound = refilled.split() == open(prose).read().split() and max(map(len, refilled.split("\n"))) <= 72
-        ft, _ = median_run(["sh", "-c", "fmt -w 72 prose.txt > out.txt"], work, runs, b"", clean)
-        print("Reformat of %.1f MB (%d paragraphs) to 72 columns, median of %d runs" % (os.path.getsize(prose) / 1e6, paras, runs))
+        print("Reformat of %.1f MB (%d paragraphs) to 72 columns, median of %d alternating runs" % (os.path.getsize(prose) / 1e6, paras, runs))
         print("  zek %6.1f ms (peak %.1f MB, %s)  fmt %6.1f ms  zek/fmt %.2f" %
               (zt * 1000, zm / 1024, "words kept, lines within 72" if sound else "WRONG RESULT", ft * 1000, zt / ft))
     finally:

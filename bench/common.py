@@ -48,3 +48,21 @@ def median_run(argv, cwd, runs, stdin_bytes=b"", prepare=None, env=None):
         times.append(seconds)
         peak = max(peak, kb)
     return statistics.median(times), peak
+
+
+def alternate(cwd, runs, *commands):
+    """Median seconds and largest peak memory of each command, the commands run in turn `runs`
+    times over, so that a slow spell of the machine falls on all of them alike rather than on
+    whichever was running then. A command is (argv, stdin_bytes, prepare, env); the last three
+    may be left off."""
+    times = [[] for _ in commands]
+    peaks = [0] * len(commands)
+    for _ in range(runs):
+        for i, command in enumerate(commands):
+            argv, stdin_bytes, prepare, env = (tuple(command) + (b"", None, None))[:4]
+            if prepare:
+                prepare()
+            seconds, kb = run(argv, cwd, stdin_bytes, env)
+            times[i].append(seconds)
+            peaks[i] = max(peaks[i], kb)
+    return [(statistics.median(t), p) for t, p in zip(times, peaks)]

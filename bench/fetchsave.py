@@ -10,7 +10,7 @@ import shutil
 import sys
 import tempfile
 
-from common import median_run
+from common import alternate, median_run
 
 WORDS = ["the", "editor", "keeps", "every", "line", "of", "text", "in", "one", "array",
          "and", "moves", "lines", "only", "when", "they", "grow", "record", "field", "zek"]
@@ -28,7 +28,7 @@ def makefile(path, lines=100000):
 
 def main():
     zek = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 11
     work = tempfile.mkdtemp(prefix="zek-bench-")
     try:
         src = os.path.join(work, "big.txt")
@@ -40,7 +40,8 @@ def main():
             if os.path.exists(out):
                 os.remove(out)
 
-        zt, zm = median_run([zek], work, runs, b"FEbig.txt\rSAout.txt\rBY\r", clean)
+        (ct, cm), (zt, zm) = alternate(work, runs, (["sh", "-c", "cat big.txt > out.txt"], b"", clean),
+                                       ([zek], b"FEbig.txt\rSAout.txt\rBY\r", clean))
         if open(out, "rb").read() != open(src, "rb").read():
             print("zek wrote a different file")
             return 1
@@ -49,8 +50,7 @@ def main():
         if vim:
             vt, vm = median_run([vim, "-u", "NONE", "-i", "NONE", "-es", "-c", "w! out.txt", "-c", "q", "big.txt"],
                                 work, runs, b"", clean)
-        ct, cm = median_run(["sh", "-c", "cat big.txt > out.txt"], work, runs, b"", clean)
-        print("FETCH+SAVE of %d lines, %.1f MB, median of %d runs" % (100000, size / 1e6, runs))
+        print("FETCH+SAVE of %d lines, %.1f MB, median of %d alternating runs" % (100000, size / 1e6, runs))
         print("  zek  %7.1f ms  peak %6.1f MB (%.1f MB above the file)" % (zt * 1000, zm / 1024, zm / 1024 - size / 1048576))
         if vt:
             print("  vim  %7.1f ms  peak %6.1f MB" % (vt * 1000, vm / 1024))

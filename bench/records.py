@@ -14,7 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-from common import median_run
+from common import alternate, median_run
 
 LETTER = "Dear #2 #1,\nWe hold #3 items of yours.\n\nYours,\nThe Office\n\n"
 AWKLETTER = ("BEGIN { FS = \"|\" } { sub(/^\\\\r/, \"\"); "
@@ -36,7 +36,7 @@ def same(work, a, b):
 
 def main():
     zek = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 11
     work = tempfile.mkdtemp(prefix="zek-bench-")
     try:
         rng = random.Random(14)
@@ -60,21 +60,18 @@ def main():
 
         checked = b"CO18\rFEchecks.txt\rCO1\rFEbig.txt|1|200000|1\rSAkept.txt\rBY\r"
         plain = b"FEbig.txt\rBY\r"
-        t, peak = median_run([zek], work, runs, checked, clean)
-        base, _ = median_run([zek], work, runs, plain, clean)
-        a, _ = median_run(["sh", "-c", "awk -F'|' '$3 > 90' big.txt > awk-kept.txt"], work, runs)
-        median_run([zek], work, 1, checked, clean)
+        awk = ["sh", "-c", "awk -F'|' '$3 > 90' big.txt > awk-kept.txt"]
+        (base, _), (a, _), (t, peak) = alternate(work, runs, ([zek], plain, clean), (awk,), ([zek], checked, clean))
         kept = sum(1 for _ in open(os.path.join(work, "kept.txt"), "rb"))
-        print("Checked FETCH of 100000 records keeping %d, median of %d runs" % (kept, runs))
+        print("Checked FETCH of 100000 records keeping %d, median of %d alternating runs" % (kept, runs))
         print("  zek FETCH+check+SAVE %.0f ms (a plain FETCH %.0f ms), awk %.0f ms: ratio %.2f; output %s; peak %.1f MB"
               % (t * 1000, base * 1000, a * 1000, t / a, "identical" if same(work, "kept.txt", "awk-kept.txt")
                  else "DIFFERENT", peak / 1024))
 
         merged = b"FEsmall.txt\rOB1\rTE2|letter.tpl\rPRloop.zek\rCO16\rSAletters.txt|2|200000\rBY\r\r"
-        t, peak = median_run([zek], work, runs, merged, clean)
-        a, _ = median_run(["sh", "-c", "awk '%s' small.txt > awk-letters.txt" % AWKLETTER], work, runs)
-        median_run([zek], work, 1, merged, clean)
-        print("MERGE of 10000 records into a letter template, median of %d runs" % runs)
+        awk = ["sh", "-c", "awk '%s' small.txt > awk-letters.txt" % AWKLETTER]
+        (a, _), (t, peak) = alternate(work, runs, (awk,), ([zek], merged, clean))
+        print("MERGE of 10000 records into a letter template, median of %d alternating runs" % runs)
         print("  zek FETCH+MERGE+SAVE %.0f ms, awk %.0f ms: ratio %.2f; output %s; peak %.1f MB"
               % (t * 1000, a * 1000, t / a, "identical" if same(work, "letters.txt", "awk-letters.txt")
                  else "DIFFERENT", peak / 1024))
