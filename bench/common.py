@@ -59,7 +59,7 @@ def alternate(cwd, runs, *commands):
     peaks = [0] * len(commands)
     for _ in range(runs):
         for i, command in enumerate(commands):
-            argv, stdin_bytes, prepare, env = (tuple(command) + (b"", None, None))[:4]
+            argv, stdin_bytes, prepare, env = tuple(command) + (None, b"", None, None)[len(command):]
             if prepare:
                 prepare()
             seconds, kb = run(argv, cwd, stdin_bytes, env)
