@@ -267,7 +267,8 @@ void discur() {
         }
         default: break;
     }
-    postcur(canedit ? c.curcol - pshift + 1 : 1, currentrow());
+    // the row is counted from the window's top line: only where the cursor is drawn
+    if (drawingshown()) postcur(canedit ? c.curcol - pshift + 1 : 1, currentrow());
 }
 
 void shift() {
