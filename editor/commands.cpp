@@ -163,7 +163,7 @@ void outkeyset() {
 void window() {
     if (!setgeometry(param[1], param[2])) return;
     COREFILE& c = cur();
-    if (distance(c.disln, c.lnptr) >= depth) c.disln = c.lnptr;
+    if (outofreach(c.disln, c.lnptr, depth)) c.disln = c.lnptr;
     int saved = visible;
     visible = 1;
     gendis();

@@ -76,12 +76,19 @@ struct numbermemo {
 };
 static numbermemo memo[NUMCORE];
 
+// Counts every change to the order of a corefile's lines, each of which passes the memo.
+static unsigned long shapes[NUMCORE];
+
 void linkschanged(int n) {
-    if (n >= 0 && n < NUMCORE) memo[n].line = nullptr;
+    if (n < 0 || n >= NUMCORE) return;
+    memo[n].line = nullptr;
+    shapes[n]++;
 }
 
 void memoreplace(int n, LINE* old, LINE* replacement) {
-    if (n >= 0 && n < NUMCORE && memo[n].line == old) memo[n].line = replacement;
+    if (n < 0 || n >= NUMCORE) return;
+    if (memo[n].line == old) memo[n].line = replacement;
+    shapes[n]++;
 }
 
 bool memoon(int n, const LINE* l) { return n >= 0 && n < NUMCORE && memo[n].line == l && l != nullptr; }
@@ -89,6 +96,7 @@ bool memoon(int n, const LINE* l) { return n >= 0 && n < NUMCORE && memo[n].line
 // A line inserted after `after`: the numbers up to `after` stay; the memo survives only if it
 // is on `after` itself.
 static void memoinsertafter(LINE* after) {
+    shapes[corenum]++;
     if (memo[corenum].line != after) linkschanged(corenum);
 }
 
@@ -97,6 +105,7 @@ static void memoinsertafter(LINE* after) {
 // dropping records) never has to count from the top.
 static void memoremove(LINE* l) {
     numbermemo& m = memo[corenum];
+    shapes[corenum]++;
     if (m.line != l) {
         linkschanged(corenum);
     } else if (l->down != cur().header) {
@@ -477,6 +486,23 @@ void garbage() {
     full = (avail > hiaddr || reserve == nullptr) ? 1 : 0;
 }
 
+// How far below its window's top line a corefile's last line stood after the last appendline,
+// while nothing has changed the order of its lines or moved the window since: a long report
+// appended line by line then need not count its rows again for every line.
+struct appendedrows {
+    LINE* top = nullptr;
+    unsigned long shape = 0;
+    int rows = 0;
+};
+static appendedrows appended[NUMCORE];
+
+// The lines from `top` down to `l`, counted up to `limit`.
+static int rowsbelow(LINE* top, LINE* l, int limit) {
+    int n = 0;
+    for (LINE* at = top; at != l && n < limit; at = at->down) n++;
+    return n;
+}
+
 int appendline(int n, const char* text, int object) {
     if (n < 0 || n >= NUMCORE) return 0;
     long length = static_cast<long>(strlen(text));
@@ -486,6 +512,8 @@ int appendline(int n, const char* text, int object) {
     COREFILE& c = cur();
     memcpy(textbase + avail, text, static_cast<size_t>(length));
     c.lnptr = c.header->up;
+    appendedrows& a = appended[n];
+    bool known = a.top == c.disln && a.shape == shapes[n] && c.disln != nullptr;
     if (length == 0) {
         allocln(OBJ_EMPTY, 0);
     } else {
@@ -493,7 +521,14 @@ int appendline(int n, const char* text, int object) {
         linkphys();
     }
     c.curcol = 1;
-    if (distance(c.disln, c.lnptr) >= depth) c.disln = c.disln->down;
+    // the new last line one row further down: past the window, the window follows by a row
+    int rows = known ? a.rows + 1 : rowsbelow(c.disln, c.lnptr, depth + 1);
+    bool exact = rows <= depth;
+    if (rows >= depth) {
+        c.disln = c.disln->down;
+        rows--;
+    }
+    a = exact ? appendedrows{c.disln, shapes[n], rows} : appendedrows();
     corenum = saved;
     if (n == saved) redisplay = 1;
     return 1;
@@ -501,6 +536,14 @@ int appendline(int n, const char* text, int object) {
 
 void collectifneeded() {
     if ((avail > hiaddr || reserve == nullptr) && !full) garbage();
+}
+
+bool outofreach(LINE* l1, LINE* l2, int steps) {
+    LINE* l = l1;
+    for (int n = 0; n < steps; n++, l = l->down) {
+        if (l == l2) return false;
+    }
+    return true;
 }
 
 int distance(LINE* l1, LINE* l2) {
@@ -519,6 +562,7 @@ static int locate(int n, const LINE* target) {
     numbermemo& m = memo[n];
     int number = -1;
     if (target == c.header) number = 0;
+    if (target == c.header->up) number = c.lncount;  // lines are added at the end most often
     if (number < 0 && m.line != nullptr) {
         // look a short way both ways from the line numbered last
         LINE* down = m.line;

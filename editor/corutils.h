@@ -96,6 +96,9 @@ void clrfile();
 void wrwholescreen();
 void garbage();
 int distance(LINE* l1, LINE* l2);
+// Whether l2 lies at least `steps` lines below l1 (or not below it at all): distance(l1, l2) >=
+// steps, found without walking further than `steps` lines.
+bool outofreach(LINE* l1, LINE* l2, int steps);
 
 // Runs of lines spliced out of one list and into another without copying (block moves, sort,
 // reformat). unlinkrun leaves the lines allocated; linkrun puts such a run after `after`.

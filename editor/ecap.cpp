@@ -130,7 +130,7 @@ static void autowrap() {
     c.lnptr = temporary;
     removeline();
     c.lnptr = last;
-    if (distance(c.disln, c.lnptr) >= depth) c.disln = c.lnptr;
+    if (outofreach(c.disln, c.lnptr, depth)) c.disln = c.lnptr;
     redisplay = 1;
 }
 

@@ -106,7 +106,7 @@ static void resizeeditor() {
     initerm();
     if (getwindsize()) {
         COREFILE& c = cur();
-        if (distance(c.disln, c.lnptr) >= depth) c.disln = c.lnptr;
+        if (outofreach(c.disln, c.lnptr, depth)) c.disln = c.lnptr;
         windresize = 1;
         redrawforced();
         screenrefresh();
