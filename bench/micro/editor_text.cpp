@@ -1,5 +1,6 @@
 // Micro-benchmarks of the editor's inner loops on text: the plain-pattern search of CHANGE,
-// FETCH of a file into lines, SORT of lines by a prefixed key, and a MERGE expansion.
+// FETCH of a file into lines, SORT of lines by a prefixed key, a MERGE expansion, and a report
+// added line by line at the end of a corefile (as an analysis writes one).
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -77,9 +78,31 @@ void BM_MergeExpand(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+void BM_AppendReport(benchmark::State& state) {
+    zektest::fresh();
+    int lines = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        int saved = zek::corenum;
+        zek::corenum = 7;
+        zek::removefile();
+        zek::corenum = saved;
+        zek::garbage();  // the store the last report took is free again
+        state.ResumeTiming();
+        for (int i = 0; i < lines; i++) {
+            if (!zek::appendline(7, "teacher: watches for watch, a form of the verb", zek::OBJ_TEXT)) {
+                state.SkipWithError("the store is full");
+                return;
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * lines);
+}
+
 }  // namespace
 
 BENCHMARK(BM_FindPlain);
 BENCHMARK(BM_Fetch)->Arg(20000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MergeExpand);
+BENCHMARK(BM_AppendReport)->Arg(400);
