@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "editor/corutils.h"
 #include "editor/getparam.h"
@@ -37,7 +38,7 @@ std::vector<q_report>* q_reports = nullptr;
 constexpr int ENDFILE = -1;  // what getone gives at the end of the input
 
 struct tokenelement {
-    const char* tokenword;
+    std::string_view tokenword;  // its length rules out nearly every identifier at once
     int token;
 };
 
@@ -397,11 +398,13 @@ static void define() {
     macrodict = new macrodef{name, text, macrodict};
 }
 
+static int keyword(std::string_view word);
+
 void tokenize() {
     if (iptr == 0) return;
     identbuf[iptr] = 0;
+    int tok = keyword(std::string_view(identbuf, static_cast<size_t>(iptr)));
     iptr = 0;
-    int tok = str2tok();
     if (tok == TOK_INCLUDE) {
         include();
     } else if (tok == TOK_DEFINE) {
@@ -586,12 +589,14 @@ void q_skipline() {
     if (q_peep() == TOK_LF) q_next();
 }
 
-int str2tok() {
+static int keyword(std::string_view word) {
     for (const tokenelement* t = tokentable; t->token != -1; t++) {
-        if (strcmp(identbuf, t->tokenword) == 0) return t->token;
+        if (word == t->tokenword) return t->token;
     }
     return 0;
 }
+
+int str2tok() { return keyword(identbuf); }
 
 const char* tok2str(int tok) {
     switch (tok) {
@@ -603,7 +608,7 @@ const char* tok2str(int tok) {
     }
     for (const tokenelement* t = tokentable; t->token != -1; t++) {
         if (t->token == tok) {
-            snprintf(outbuf, sizeof outbuf, "token: %s", t->tokenword);
+            snprintf(outbuf, sizeof outbuf, "token: %s", t->tokenword.data());
             return outbuf;
         }
     }
