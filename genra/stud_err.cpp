@@ -29,6 +29,12 @@ int strdiff(const char* x, const char* y) {
     // rules below, the table is not needed.
     const size_t least = xlen > ylen ? xlen - ylen : ylen - xlen;
     if (xlen != 3 && least > 0 && (least >= xlen / 2 || least >= ylen / 2)) return NOMATCH;
+    // The largest distance the rules at the end accept: once a whole row of the table lies above
+    // it, the distance does too (no later row has a smaller least entry).
+    long accept = static_cast<long>(std::min(xlen, ylen)) / 2 - 1;
+    if (xlen == 3) accept = std::max(accept, 1L);
+    if (xlen == 1 && ylen == 1) accept = std::max(accept, 0L);
+    if (accept < 0) return NOMATCH;
     // The table row by row, keeping two rows: on the stack for words of ordinary length, in a
     // buffer kept between calls for longer ones, so that no call allocates once it has grown.
     constexpr size_t SHORT = 64;
@@ -43,10 +49,13 @@ int strdiff(const char* x, const char* y) {
     for (size_t j = 0; j <= ylen; j++) previous[j] = static_cast<int>(j);
     for (size_t i = 1; i <= xlen; i++) {
         row[0] = static_cast<int>(i);
+        int least_in_row = row[0];
         for (size_t j = 1; j <= ylen; j++) {
             int substitute = previous[j - 1] + (x[i - 1] != y[j - 1] ? 1 : 0);
             row[j] = std::min({substitute, previous[j] + 1, row[j - 1] + 1});
+            least_in_row = std::min(least_in_row, row[j]);
         }
+        if (least_in_row > accept) return NOMATCH;
         std::swap(previous, row);
     }
     const int d = previous[ylen];
