@@ -15,7 +15,7 @@ import shutil
 import sys
 import tempfile
 
-from common import median_run
+from common import alternate
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GRAMMAR = os.path.join(os.path.dirname(HERE), "examples", "grammar")
@@ -50,7 +50,7 @@ def procedure(analyses):
 
 def main():
     zek = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
+    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     work = tempfile.mkdtemp(prefix="zek-bench-")
     try:
         for name in os.listdir(GRAMMAR):
@@ -58,15 +58,13 @@ def main():
         with open(os.path.join(work, "bench.qa"), "w") as f:
             f.write(roots())
 
-        def timed(analyses):
-            with open(os.path.join(work, "loop.prc"), "w", encoding="latin-1") as f:
+        for name, analyses in (("loop.prc", ANALYSES), ("base.prc", 0)):
+            with open(os.path.join(work, name), "w", encoding="latin-1") as f:
                 f.write(procedure(analyses))
-            return median_run([zek, "-p", "loop.prc"], work, runs)
-        full, peak = timed(ANALYSES)
-        base, basepeak = timed(0)
+        (base, basepeak), (full, peak) = alternate(work, runs, ([zek, "-p", "base.prc"],), ([zek, "-p", "loop.prc"],))
         rate = ANALYSES / max(full - base, 1e-9)
         print("Response analysis on the example grammar: %d analyses of a %d-word response against 19 roots, "
-              "median of %d" % (ANALYSES, len(RESPONSE.split()), runs))
+              "median of %d alternating runs" % (ANALYSES, len(RESPONSE.split()), runs))
         print("  %8.0f analyses per second (%.0f us an analysis; goal 2000 per second), peak %.1f MB "
               "(%.1f MB without analysing)" % (rate, 1e6 / rate, peak / 1024, basepeak / 1024))
     finally:

@@ -563,6 +563,7 @@ static int locate(int n, const LINE* target) {
     int number = -1;
     if (target == c.header) number = 0;
     if (target == c.header->up) number = c.lncount;  // lines are added at the end most often
+    if (target == c.header->down && target != c.header) number = 1;  // and cleared from the top
     if (number < 0 && m.line != nullptr) {
         // look a short way both ways from the line numbered last
         LINE* down = m.line;
