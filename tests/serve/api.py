@@ -196,7 +196,8 @@ def workers(server):
     while time.time() < deadline and (len(server.workers()) != 2 or before[0] in server.workers()):
         time.sleep(0.05)
     after = server.workers()
-    check(len(after) == 2 and before[0] not in after, "a worker that died is replaced: %s -> %s" % (before, after))
+    check(len(after) == 2 and before[0] not in after,
+          "a worker that died is replaced: %s -> %s (server: %s)" % (before, after, server.state()))
     for _ in range(20):
         status, _, body = answer(server.port, q["session"], "x")
         check(status == 200, "answers go on after a worker died: %s" % status)

@@ -61,6 +61,17 @@ class Server:
                 pass
         return found
 
+    def state(self):
+        """What the server process is doing, for a failure's message: its state and where it waits."""
+        said = []
+        for name in ("stat", "wchan"):
+            try:
+                with open("/proc/%d/%s" % (self.process.pid, name)) as f:
+                    said.append(f.read().strip()[:200])
+            except OSError as e:
+                said.append(str(e))
+        return " | ".join(said)
+
     def stop(self):
         """Stops the server; its exit status and what it said on standard error."""
         self.process.send_signal(signal.SIGTERM)
