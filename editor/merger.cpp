@@ -2,8 +2,11 @@
 // array, from where a text merge claims it line by line for corefile 16 without copying again.
 #include "editor/merger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "editor/build.h"
 #include "editor/corutils.h"
@@ -97,33 +100,63 @@ static bool copied(char ch) {
     return b != '#' && b != '`' && b != FREEPOS;
 }
 
+// A template read into pieces: a run of bytes copied as they stand (`field` 0), a field
+// reference (`field` its number), or one byte written alone (`field` -1: a '#' without digits,
+// or '?' for the free mark). A merge of many records reads its template once, not once a record.
+struct piece {
+    int from = 0;  // the run's first byte in the template, or the byte written alone
+    int length = 0;
+    int field = 0;
+};
+static std::string plannedfor;  // the template the pieces were read from
+static std::vector<piece> pieces;
+
+static void readtemplate() {
+    if (plannedfor.size() == static_cast<size_t>(mrglen) && memcmp(plannedfor.data(), mrgptr, plannedfor.size()) == 0) {
+        return;
+    }
+    plannedfor.assign(mrgptr, static_cast<size_t>(mrglen));
+    pieces.clear();
+    mrgcnt = 0;
+    while (mrgcnt < mrglen) {
+        int run = mrgcnt;
+        while (run < mrglen && copied(mrgptr[run])) run++;
+        if (run > mrgcnt) {
+            pieces.push_back({mrgcnt, run - mrgcnt, 0});
+            mrgcnt = run;
+            continue;
+        }
+        unsigned char ch = static_cast<unsigned char>(mrgptr[mrgcnt++]);
+        if (ch == '#' && mrgcnt < mrglen && mrgptr[mrgcnt] >= '0' && mrgptr[mrgcnt] <= '9') {
+            pieces.push_back({0, 0, std::max(mrggetnum(), 0)});
+            if (pieces.back().field == 0) pieces.back().field = -2;  // #0: no such field
+            continue;
+        }
+        if (ch == '`') continue;  // separates a reference from digits that follow it
+        pieces.push_back({ch == FREEPOS ? '?' : ch, 1, -1});  // 255 marks free cells, never text
+    }
+}
+
 // Expands into textbase[avail .. end).
 static int expand(long end) {
     terminate = cur().lnptr->object == OBJ_RECORD ? '|' : ' ';
     mrgavail = avail;
     mrgsetup();
-    mrgcnt = 0;
-    while (mrgcnt < mrglen) {
-        // A run of bytes that are copied as they stand goes in one copy.
-        int run = mrgcnt;
-        while (run < mrglen && copied(mrgptr[run])) run++;
-        if (run > mrgcnt) {
-            long n = run - mrgcnt;
+    readtemplate();
+    for (const piece& p : pieces) {
+        if (p.field == 0) {
+            long n = p.length;
             long room = end > mrgavail ? end - mrgavail : 0;
             bool cut = n > room;
             if (cut) n = room;
-            memcpy(textbase + mrgavail, mrgptr + mrgcnt, static_cast<size_t>(n));
+            memcpy(textbase + mrgavail, mrgptr + p.from, static_cast<size_t>(n));
             mrgavail += n;
-            mrgcnt += static_cast<int>(n);
-            if (cut) {
-                mrgcnt++;  // the byte that found no room
-                return 4;
-            }
-            continue;
-        }
-        unsigned char ch = static_cast<unsigned char>(mrgptr[mrgcnt++]);
-        if (ch == '#' && mrgcnt < mrglen && mrgptr[mrgcnt] >= '0' && mrgptr[mrgcnt] <= '9') {
-            int n = mrggetnum();
+            if (cut) return 4;
+        } else if (p.field == -1) {
+            if (mrgavail >= end) return 4;
+            textbase[mrgavail++] = static_cast<unsigned char>(p.from);
+        } else {
+            int n = p.field == -2 ? 0 : p.field;
             if (n < 1 || n > mrgnumfields) {
                 missingfield = n;
                 fperror = 3;
@@ -133,11 +166,7 @@ static int expand(long end) {
             if (mrgavail + length > end) return 4;
             memmove(textbase + mrgavail, textbase + fieldptr[n], static_cast<size_t>(length));
             mrgavail += length;
-            continue;
         }
-        if (ch == '`') continue;  // separates a reference from digits that follow it
-        if (mrgavail >= end) return 4;
-        textbase[mrgavail++] = ch == FREEPOS ? '?' : ch;  // 255 marks free cells, never text
     }
     return 0;
 }

@@ -91,6 +91,17 @@ TEST(Merge, ExpandsReferencesAgainstRecordsAndParagraphs) {
     for (const auto& c : cases) {
         EXPECT_EQ(expansion(c.view, c.text, c.col, c.templ), c.result) << c.templ << " on " << c.text;
     }
+    // A template is read once for many records: one changed in its own buffer is read again.
+    records("a|b|", 1);
+    static char changing[] = "<#1>";
+    mrgptr = changing;
+    mrglen = 4;
+    for (char field : {'1', '2', '1'}) {
+        changing[2] = field;
+        ASSERT_EQ(merge(), 0);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(textbase + avail), static_cast<size_t>(mrgavail - avail)),
+                  field == '1' ? "<a>" : "<b>");
+    }
 }
 
 TEST(Merge, TextMergesBecomeLinesOfCorefile16) {
