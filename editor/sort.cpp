@@ -109,7 +109,6 @@ int getnumptr() {
     }
     int count = 0;
     for (int n = sortln1 < 1 ? 1 : sortln1; n <= sortln2 && l != c.header && appropriate(l->object); n++) {
-        l->linekey = c.viewtype != 0 ? locatefield(l, fieldno) : sortpos - 1;
         tailptr = l;
         count++;
         l = l->down;
@@ -126,7 +125,11 @@ static int recordview = 0;  // the corefile being sorted is in a record view
 static bool prefixed = false;
 static long keystart = 0;
 
-static long keyoffset(const LINE* l) { return prefixed ? keystart : l->linekey; }
+// Where a line's key starts: the cursor's field in a record view, the sort column otherwise.
+static long keyoffset(const LINE* l) {
+    if (prefixed) return keystart;
+    return recordview ? locatefield(const_cast<LINE*>(l), fieldno) : sortpos - 1;
+}
 
 // The weights of the key's first eight characters (0 past its end) as one number.
 static unsigned long prefixof(const LINE* l) {
@@ -147,12 +150,13 @@ static unsigned long prefixof(const LINE* l) {
     return p;
 }
 
-int linecmp(LINE* l1, LINE* l2) {
+// The order of two lines by their keys, which start at k1 and k2.
+static int comparekeys(const LINE* l1, long k1, const LINE* l2, long k2) {
     int n1 = linechars(l1);
     int n2 = linechars(l2);
     if (recordview) {
         // The cursor's field, from its start to its bar.
-        long p1 = keyoffset(l1), p2 = keyoffset(l2);
+        long p1 = k1, p2 = k2;
         bool end1 = false, end2 = false;
         for (;; p1++, p2++) {
             end1 = p1 >= n1 || at(l1, p1) == '|';
@@ -164,7 +168,7 @@ int linecmp(LINE* l1, LINE* l2) {
         if (end1 && end2) return 0;
         return end1 ? -1 : 1;
     }
-    long start = keyoffset(l1);
+    long start = k1;
     if (keylength < 0) {
         // Leftwards from the key start over |keylength| + 1 characters or to column 1.
         for (long p = start, steps = 0; p >= 0 && steps <= -static_cast<long>(keylength); p--, steps++) {
@@ -193,17 +197,20 @@ int linecmp(LINE* l1, LINE* l2) {
 // around the range: no character moves. Any stable sort under this comparison gives the same
 // order; gathering first keeps the work in a compact array instead of chasing line headers
 // across the store.
+int linecmp(LINE* l1, LINE* l2) { return comparekeys(l1, keyoffset(l1), l2, keyoffset(l2)); }
+
 void zeksort(LINE* h, LINE* t, int num) {
     if (num < 2) return;
     struct item {
         unsigned long prefix;
         LINE* line;
+        long key;  // where its key starts, found once
     };
     std::vector<item> order;
     order.reserve(static_cast<size_t>(num));
     long chars = 0;
     for (LINE* l = h;; l = l->down) {
-        order.push_back({prefixed ? prefixof(l) : 0, l});
+        order.push_back({prefixed ? prefixof(l) : 0, l, keyoffset(l)});
         chars += linechars(l);
         if (l == t) break;
     }
@@ -213,7 +220,7 @@ void zeksort(LINE* h, LINE* t, int num) {
         if (prefixed && a.prefix != b.prefix) {
             r = a.prefix < b.prefix ? -1 : 1;
         } else {
-            r = linecmp(a.line, b.line);
+            r = comparekeys(a.line, a.key, b.line, b.key);
         }
         return ascending ? r < 0 : r > 0;
     });
