@@ -14,7 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-from common import alternate, median_run
+from common import alternate
 
 LETTER = "Dear #2 #1,\nWe hold #3 items of yours.\n\nYours,\nThe Office\n\n"
 AWKLETTER = ("BEGIN { FS = \"|\" } { sub(/^\\\\r/, \"\"); "

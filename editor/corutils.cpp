@@ -486,6 +486,15 @@ void garbage() {
     full = (avail > hiaddr || reserve == nullptr) ? 1 : 0;
 }
 
+// The lines from `top` down to `l`, counted up to `limit`.
+static int rowsbelow(LINE* top, LINE* l, int limit) {
+    int n = 0;
+    for (LINE* at = top; at != l && n < limit; at = at->down) n++;
+    return n;
+}
+
+bool outofreach(LINE* l1, LINE* l2, int steps) { return rowsbelow(l1, l2, steps) >= steps; }
+
 // How far below its window's top line a corefile's last line stood after the last appendline,
 // while nothing has changed the order of its lines or moved the window since: a long report
 // appended line by line then need not count its rows again for every line.
@@ -495,13 +504,6 @@ struct appendedrows {
     int rows = 0;
 };
 static appendedrows appended[NUMCORE];
-
-// The lines from `top` down to `l`, counted up to `limit`.
-static int rowsbelow(LINE* top, LINE* l, int limit) {
-    int n = 0;
-    for (LINE* at = top; at != l && n < limit; at = at->down) n++;
-    return n;
-}
 
 int appendline(int n, const char* text, int object) {
     if (n < 0 || n >= NUMCORE) return 0;
@@ -538,14 +540,6 @@ void collectifneeded() {
     if ((avail > hiaddr || reserve == nullptr) && !full) garbage();
 }
 
-bool outofreach(LINE* l1, LINE* l2, int steps) {
-    LINE* l = l1;
-    for (int n = 0; n < steps; n++, l = l->down) {
-        if (l == l2) return false;
-    }
-    return true;
-}
-
 int distance(LINE* l1, LINE* l2) {
     int n = 0;
     for (LINE* l = l1; l != l2; l = l->down) {
@@ -561,9 +555,13 @@ static int locate(int n, const LINE* target) {
     COREFILE& c = core[n];
     numbermemo& m = memo[n];
     int number = -1;
-    if (target == c.header) number = 0;
-    if (target == c.header->up) number = c.lncount;  // lines are added at the end most often
-    if (target == c.header->down && target != c.header) number = 1;  // and cleared from the top
+    if (target == c.header) {
+        number = 0;
+    } else if (target == c.header->up) {
+        number = c.lncount;  // lines are added at the end most often
+    } else if (target == c.header->down) {
+        number = 1;  // and cleared from the top
+    }
     if (number < 0 && m.line != nullptr) {
         // look a short way both ways from the line numbered last
         LINE* down = m.line;

@@ -197,8 +197,6 @@ static int comparekeys(const LINE* l1, long k1, const LINE* l2, long k2) {
 // around the range: no character moves. Any stable sort under this comparison gives the same
 // order; gathering first keeps the work in a compact array instead of chasing line headers
 // across the store.
-int linecmp(LINE* l1, LINE* l2) { return comparekeys(l1, keyoffset(l1), l2, keyoffset(l2)); }
-
 void zeksort(LINE* h, LINE* t, int num) {
     if (num < 2) return;
     struct item {

@@ -18,7 +18,6 @@ void initsort();
 void sortchk();
 int appropriate(int object);
 int getnumptr();
-int linecmp(coreline* l1, coreline* l2);
 // Stable sort of the `num` lines from h to t, relinked in place.
 void zeksort(coreline* h, coreline* t, int num);
 

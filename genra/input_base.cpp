@@ -398,7 +398,13 @@ static void define() {
     macrodict = new macrodef{name, text, macrodict};
 }
 
-static int keyword(std::string_view word);
+// The keyword token that `word` spells, or 0.
+static int keyword(std::string_view word) {
+    for (const tokenelement* t = tokentable; t->token != -1; t++) {
+        if (word == t->tokenword) return t->token;
+    }
+    return 0;
+}
 
 void tokenize() {
     if (iptr == 0) return;
@@ -588,15 +594,6 @@ void q_skipline() {
     while (q_peep() != TOK_LF && q_peep() != TOK_EOF) q_next();
     if (q_peep() == TOK_LF) q_next();
 }
-
-static int keyword(std::string_view word) {
-    for (const tokenelement* t = tokentable; t->token != -1; t++) {
-        if (word == t->tokenword) return t->token;
-    }
-    return 0;
-}
-
-int str2tok() { return keyword(identbuf); }
 
 const char* tok2str(int tok) {
     switch (tok) {

@@ -97,7 +97,6 @@ int q_peep();
 void q_next();
 void replenish();
 void tokenize();
-int str2tok();
 const char* tok2str(int tok);
 int getone();
 void closefile();
